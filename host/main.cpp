@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("ondrel: the handheld is not built yet"); return 0; }

@@ -1,0 +1,58 @@
+// A table from handle values to the objects they stand for. A handle value
+// is never given out twice, so a handle that was closed can never reach a
+// newer object by accident: it simply no longer resolves, and the call
+// that used it fails as the platform's would.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace ce {
+
+template <class Object>
+class HandleTable {
+ public:
+  // firstValue and step shape the values (e.g. multiples of 4 as the
+  // platform's, distinct ranges for distinct kinds of handle).
+  explicit HandleTable(std::uintptr_t firstValue = 0x1000, std::uintptr_t step = 4)
+      : next_(firstValue), step_(step) {}
+
+  std::uintptr_t Add(std::shared_ptr<Object> object) {
+    std::lock_guard lock(mutex_);
+    std::uintptr_t value = next_;
+    next_ += step_;
+    objects_.emplace(value, std::move(object));
+    return value;
+  }
+
+  std::shared_ptr<Object> Get(std::uintptr_t value) const {
+    std::lock_guard lock(mutex_);
+    auto it = objects_.find(value);
+    return it == objects_.end() ? nullptr : it->second;
+  }
+
+  // Takes the object out of the table; nullptr when the handle is unknown.
+  std::shared_ptr<Object> Remove(std::uintptr_t value) {
+    std::lock_guard lock(mutex_);
+    auto it = objects_.find(value);
+    if (it == objects_.end()) return nullptr;
+    auto object = std::move(it->second);
+    objects_.erase(it);
+    return object;
+  }
+
+  std::size_t Size() const {
+    std::lock_guard lock(mutex_);
+    return objects_.size();
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::uintptr_t next_;
+  const std::uintptr_t step_;
+  std::unordered_map<std::uintptr_t, std::shared_ptr<Object>> objects_;
+};
+
+}  // namespace ce
