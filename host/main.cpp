@@ -1,2 +1,10 @@
-#include <cstdio>
-int main() { std::puts("ondrel: the handheld is not built yet"); return 0; }
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "Host.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  return host::RunHost(args, std::cout, std::cerr);
+}

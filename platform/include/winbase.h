@@ -55,8 +55,20 @@ typedef struct _CRITICAL_SECTION {
 #define CP_ACP 0
 #define CP_OEMCP 1
 #define CP_UTF8 65001
+#define CP_THREAD_ACP 3
 #define MB_PRECOMPOSED 0x00000001u
+#define MB_COMPOSITE 0x00000002u
+#define MB_USEGLYPHCHARS 0x00000004u
 #define MB_ERR_INVALID_CHARS 0x00000008u
+#define WC_DISCARDNS 0x00000010u
+#define WC_SEPCHARS 0x00000020u
+#define WC_DEFAULTCHAR 0x00000040u
+#define WC_ERR_INVALID_CHARS 0x00000080u
+#define WC_COMPOSITECHECK 0x00000200u
+#define WC_NO_BEST_FIT_CHARS 0x00000400u
+#ifndef ERROR_INVALID_FLAGS
+#define ERROR_INVALID_FLAGS 1004L  // flags a code page does not take
+#endif
 
 CE_BEGIN_DECLS
 
@@ -104,5 +116,14 @@ WINBASEAPI int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR 
                                           LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar);
 WINBASEAPI int WINAPI lstrlenW(LPCWSTR lpString);
 WINBASEAPI int WINAPI lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2);
+
+// Modules. GetModuleHandleW(NULL) is the running program's instance.
+WINBASEAPI HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
+
+// The entry point of a program module, called by the platform's loader
+// with the program's instance, no previous instance, the command line and
+// how to show the main window. Declared here so that a program's
+// definition is exported and has C linkage.
+MODULEAPI int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);
 
 CE_END_DECLS

@@ -21,6 +21,10 @@
 #define APIENTRY
 #define WINBASEAPI __attribute__((visibility("default")))
 #define WINUSERAPI __attribute__((visibility("default")))
+// An entry point that a loaded module (a program's WinMain, a driver's
+// entry points) exports for the platform to look up by name; modules are
+// built with everything else hidden.
+#define MODULEAPI __attribute__((visibility("default")))
 
 #ifndef CONST
 #define CONST const

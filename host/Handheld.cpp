@@ -1,0 +1,48 @@
+#include "Handheld.h"
+
+#include <system_error>
+
+#include "Provisioning.h"
+#include "kernel/Kernel.h"
+#include "kernel/Registry.h"
+
+namespace host {
+
+std::filesystem::path RegistryFileOf(const std::filesystem::path& root) { return root / "registry.db"; }
+
+Handheld::Handheld(const HandheldConfig& config)
+    : clock_(config.virtualTime ? hw::Clock::Mode::Virtual : hw::Clock::Mode::Real), root_(config.root) {}
+
+std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(config.root, ec);
+  if (ec || !std::filesystem::is_directory(config.root)) {
+    error = "cannot use " + config.root.string() + " as the device root: " +
+            (ec ? ec.message() : std::string("it is not a folder"));
+    return nullptr;
+  }
+  std::unique_ptr<Handheld> handheld(new Handheld(config));
+  handheld->root_ = std::filesystem::absolute(config.root);
+  ce::SetSystemClock(&handheld->clock_);
+  ce::SetDeviceRoot(handheld->root_);
+  if (auto mountError = ce::MountRegistry(RegistryFileOf(handheld->root_))) {
+    error = *mountError;
+    return nullptr;
+  }
+  handheld->registryMounted_ = true;
+  ProvisioningResult provisioning = Provisioner().Run();
+  if (!provisioning.error.empty()) {
+    error = "cannot prepare the device root " + handheld->root_.string() + ": " + provisioning.error;
+    return nullptr;
+  }
+  handheld->provisioned_ = std::move(provisioning.performed);
+  return handheld;
+}
+
+Handheld::~Handheld() {
+  if (registryMounted_) ce::UnmountRegistry();
+  ce::SetDeviceRoot({});
+  ce::SetSystemClock(nullptr);
+}
+
+}  // namespace host

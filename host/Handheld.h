@@ -1,0 +1,47 @@
+// The handheld as the host boots it: a clock, a device root with its
+// registry, provisioned on first use. Later the SD slot with its card,
+// the panel, the pen and keys join here.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "clock/Clock.h"
+
+namespace host {
+
+struct HandheldConfig {
+  std::filesystem::path root;
+  bool virtualTime = true;
+};
+
+class Handheld {
+ public:
+  // Boots the handheld; on failure returns nullptr and a message for the
+  // user in error.
+  static std::unique_ptr<Handheld> Boot(const HandheldConfig& config, std::string& error);
+  ~Handheld();
+  Handheld(const Handheld&) = delete;
+  Handheld& operator=(const Handheld&) = delete;
+
+  hw::Clock& clock() { return clock_; }
+  const std::filesystem::path& root() const { return root_; }
+  bool virtualTime() const { return clock_.IsVirtual(); }
+  // What provisioning did during this boot (empty when the root was ready).
+  const std::vector<std::string>& provisioned() const { return provisioned_; }
+
+ private:
+  explicit Handheld(const HandheldConfig& config);
+
+  hw::Clock clock_;
+  std::filesystem::path root_;
+  bool registryMounted_ = false;
+  std::vector<std::string> provisioned_;
+};
+
+std::filesystem::path RegistryFileOf(const std::filesystem::path& root);
+
+}  // namespace host

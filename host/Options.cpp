@@ -1,0 +1,140 @@
+#include "Options.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+namespace host {
+namespace {
+
+using Setter = std::function<std::string(Options&, std::string_view value)>;
+
+struct OptionSpec {
+  bool takesValue;
+  Setter set;
+};
+
+Setter PathInto(std::optional<std::filesystem::path> Options::*field) {
+  return [field](Options& o, std::string_view value) {
+    o.*field = std::filesystem::path(std::string(value));
+    return std::string();
+  };
+}
+
+std::string SetScale(Options& o, std::string_view value) {
+  int scale = 0;
+  auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), scale);
+  if (ec != std::errc() || end != value.data() + value.size() || scale < 1 || scale > 8)
+    return "--scale needs a whole number from 1 to 8, not '" + std::string(value) + "'";
+  o.scale = scale;
+  return {};
+}
+
+const std::map<std::string_view, OptionSpec>& Specs() {
+  static const std::map<std::string_view, OptionSpec> specs = {
+      {"--root", {true, PathInto(&Options::root)}},
+      {"--headless", {false, [](Options& o, std::string_view) { o.headless = true; return std::string(); }}},
+      {"--script", {true, PathInto(&Options::script)}},
+      {"--scene", {true, PathInto(&Options::scene)}},
+      {"--no-card", {false, [](Options& o, std::string_view) { o.noCard = true; return std::string(); }}},
+      {"--trace", {true, PathInto(&Options::trace)}},
+      {"--scale", {true, SetScale}},
+      {"--log", {true, PathInto(&Options::log)}},
+      {"--export-registry", {true, PathInto(&Options::exportRegistry)}},
+      {"--import-registry", {true, PathInto(&Options::importRegistry)}},
+      {"--help", {false, [](Options& o, std::string_view) { o.help = true; return std::string(); }}},
+      {"-h", {false, [](Options& o, std::string_view) { o.help = true; return std::string(); }}},
+  };
+  return specs;
+}
+
+}  // namespace
+
+ParsedOptions ParseOptions(std::span<const std::string_view> args) {
+  ParsedOptions result;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    std::string_view name = arg;
+    std::optional<std::string_view> inlineValue;
+    if (auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+      name = arg.substr(0, eq);
+      inlineValue = arg.substr(eq + 1);
+    }
+    auto spec = Specs().find(name);
+    if (spec == Specs().end()) {
+      result.error = "unknown option '" + std::string(arg) + "' (ondrel --help lists the options)";
+      return result;
+    }
+    std::string_view value;
+    if (spec->second.takesValue) {
+      if (inlineValue) {
+        value = *inlineValue;
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        result.error = std::string(name) + " needs a value (ondrel --help lists the options)";
+        return result;
+      }
+      if (value.empty()) {
+        result.error = std::string(name) + " needs a value, not an empty one";
+        return result;
+      }
+    } else if (inlineValue) {
+      result.error = std::string(name) + " takes no value";
+      return result;
+    }
+    if (std::string error = spec->second.set(result.options, value); !error.empty()) {
+      result.error = error;
+      return result;
+    }
+  }
+  if (result.options.exportRegistry && result.options.importRegistry)
+    result.error = "--export-registry and --import-registry cannot be used together";
+  return result;
+}
+
+std::string UsageText() {
+  return R"(Usage: ondrel [options]
+
+Boots the handheld and runs the Ondrel radio on it.
+
+Options:
+  --root DIR              device root: the folder that is the handheld's file
+                          system and holds its registry (default: )" +
+         DefaultDeviceRoot().string() + R"()
+  --headless              no window; the clock runs in virtual time
+  --script FILE           run the script's commands, then close the program
+                          as a user would and wait for it to end
+  --scene FILE            the radio environment (default: the built-in scene)
+  --no-card               start with the SD slot empty
+  --trace FILE            write every SD bus request to FILE
+  --scale N               window scale factor, 1 to 8 (default 2)
+  --log FILE              also write the run's log (message boxes, ...) to FILE
+  --export-registry FILE  write the device's registry to FILE as a .reg text
+                          file and exit
+  --import-registry FILE  read a .reg text file into the device's registry and
+                          exit; nothing is imported when a line is malformed
+  --help                  show this text
+
+Script commands, one a line, '#' starts a comment (coordinates are on the
+240 x 320 panel):
+  wait MS                 let MS milliseconds of clock time pass
+  down X Y | move X Y | up X Y
+  tap X Y | hold X Y MS   pen events
+  key NAME                LEFT RIGHT UP DOWN RETURN CTRL+A CTRL+Q
+  card insert | card remove
+  shot FILE.png           write the panel as it looks now
+  dump                    print one JSON line of the handheld's state
+)";
+}
+
+std::filesystem::path DefaultDeviceRoot() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+    return std::filesystem::path(data) / "ondrel" / "device";
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return std::filesystem::path(home) / ".local" / "share" / "ondrel" / "device";
+  return std::filesystem::current_path() / "ondrel-device";
+}
+
+}  // namespace host

@@ -1,0 +1,40 @@
+// The handheld's command line. Ondrel itself reads no command line; these
+// options choose which device the handheld is and how it is run.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+struct Options {
+  std::optional<std::filesystem::path> root;
+  bool headless = false;
+  std::optional<std::filesystem::path> script;
+  std::optional<std::filesystem::path> scene;
+  bool noCard = false;
+  std::optional<std::filesystem::path> trace;
+  int scale = 2;
+  std::optional<std::filesystem::path> log;
+  std::optional<std::filesystem::path> exportRegistry;
+  std::optional<std::filesystem::path> importRegistry;
+  bool help = false;
+};
+
+struct ParsedOptions {
+  Options options;
+  std::string error;  // empty when the command line was good
+};
+
+// args excludes the program name.
+ParsedOptions ParseOptions(std::span<const std::string_view> args);
+
+std::string UsageText();
+
+// The per-user data folder that is the device root when --root is not given.
+std::filesystem::path DefaultDeviceRoot();
+
+}  // namespace host

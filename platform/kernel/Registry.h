@@ -1,0 +1,31 @@
+// The device's registry, kept in one SQLite database in the device root.
+// Every process on the same root opens the same database; each write is
+// one durable transaction, so a killed process never leaves a value
+// half-written. The Reg* functions of <winreg.h> work on the registry
+// mounted here.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace ce {
+
+// Opens (creating if absent) the registry database file. A file that
+// cannot be opened or is damaged is never replaced: the result is a
+// message for the user that names the file and says what to do.
+std::optional<std::string> MountRegistry(const std::filesystem::path& databaseFile);
+void UnmountRegistry();
+bool RegistryMounted();
+
+// The registry as a text file in the ".reg" format ("Windows Registry
+// Editor Version 5.00"). Import checks the whole file first and changes
+// nothing when any line is malformed; the error names the line.
+std::optional<std::string> ExportRegistryFile(const std::filesystem::path& regFile);
+std::optional<std::string> ImportRegistryFile(const std::filesystem::path& regFile);
+
+// Runs the database's own consistency check on the mounted registry;
+// nullopt when it is sound (used after a process was killed mid-write).
+std::optional<std::string> CheckRegistryIntegrity();
+
+}  // namespace ce

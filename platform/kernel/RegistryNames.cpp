@@ -1,0 +1,66 @@
+#include "kernel/RegistryNames.h"
+
+#include "kernel/Utf.h"
+
+namespace ce::reg {
+namespace {
+
+// Length of a name in UTF-16 code units; the name is valid UTF-8.
+std::size_t Utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (unsigned char byte : utf8) {
+    if ((byte & 0xC0) != 0x80) ++units;  // a lead byte starts a character
+    if ((byte & 0xF8) == 0xF0) ++units;  // outside the BMP: a surrogate pair
+  }
+  return units;
+}
+
+std::optional<std::string> ControlCharacterProblem(std::string_view name) {
+  for (unsigned char byte : name) {
+    // Line breaks and other control characters could not be written to a
+    // .reg file, whose lines are the unit of its syntax.
+    if (byte < 0x20 || byte == 0x7F) return "a name may not contain control characters";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string FoldName(std::string_view utf8Name) {
+  std::u16string wide = ToUtf16(utf8Name);
+  for (char16_t& c : wide) c = FoldCase(c);
+  return ToUtf8(wide);
+}
+
+std::optional<std::string> KeyNameProblem(std::string_view utf8Name) {
+  if (utf8Name.empty()) return "a key name may not be empty";
+  if (utf8Name.find('\\') != std::string_view::npos) return "a key name may not contain a backslash";
+  if (Utf16Length(utf8Name) > kMaxKeyNameLength) return "a key name may not be longer than 255 characters";
+  return ControlCharacterProblem(utf8Name);
+}
+
+std::optional<std::string> ValueNameProblem(std::string_view utf8Name) {
+  if (Utf16Length(utf8Name) > kMaxValueNameLength) return "a value name may not be longer than 16383 characters";
+  return ControlCharacterProblem(utf8Name);
+}
+
+std::optional<std::vector<std::string>> SplitKeyPath(std::string_view utf8Path, std::string* problem) {
+  std::vector<std::string> names;
+  if (!utf8Path.empty() && utf8Path.back() == '\\') utf8Path.remove_suffix(1);
+  if (utf8Path.empty()) return names;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = utf8Path.find('\\', start);
+    std::string_view name = utf8Path.substr(start, end == std::string_view::npos ? end : end - start);
+    if (auto bad = KeyNameProblem(name)) {
+      if (problem) *problem = *bad;
+      return std::nullopt;
+    }
+    names.emplace_back(name);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return names;
+}
+
+}  // namespace ce::reg

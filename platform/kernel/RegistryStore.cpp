@@ -1,0 +1,469 @@
+#include "kernel/RegistryStore.h"
+
+#include <map>
+
+#include "kernel/RegistryNames.h"
+#include "winerror.h"
+
+namespace ce::reg {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Marks the file as this handheld's registry ("ONRG") and its layout.
+constexpr std::int64_t kApplicationId = 0x4F4E5247;
+constexpr std::int64_t kSchemaVersion = 1;
+
+// Roots have no parent. Ids are never reused (AUTOINCREMENT), so a handle
+// to a deleted key can never reach a key created later. Names are kept as
+// first written; lookups and order use the stored folded name, so a change
+// to the folding rule needs a new layout version.
+constexpr const char* kSchema = R"sql(
+CREATE TABLE keys(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  parent INTEGER REFERENCES keys(id),
+  name TEXT NOT NULL,
+  folded TEXT NOT NULL,
+  UNIQUE(parent, folded));
+CREATE TABLE vals(
+  key INTEGER NOT NULL REFERENCES keys(id),
+  name TEXT NOT NULL,
+  folded TEXT NOT NULL,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  PRIMARY KEY(key, folded)) WITHOUT ROWID;
+INSERT INTO keys(id, parent, name, folded) VALUES
+  (1, NULL, 'HKEY_LOCAL_MACHINE', 'HKEY_LOCAL_MACHINE'),
+  (2, NULL, 'HKEY_CURRENT_USER', 'HKEY_CURRENT_USER');
+PRAGMA application_id = 1330532935;
+PRAGMA user_version = 1;
+)sql";
+static_assert(kApplicationId == 1330532935);
+
+constexpr const char* kSubtree =
+    "WITH RECURSIVE subtree(id) AS (SELECT ?1 UNION ALL "
+    "SELECT k.id FROM keys k JOIN subtree s ON k.parent = s.id) ";
+
+constexpr int kBusyTimeoutMs = 10000;
+
+std::int64_t PragmaInt(Database& db, const char* sql) {
+  Statement statement(db, sql);
+  auto run = statement.Start();
+  return run.Next() ? run.Int(0) : 0;
+}
+
+std::string PragmaText(Database& db, const char* sql) {
+  Statement statement(db, sql);
+  auto run = statement.Start();
+  return run.Next() ? run.Text(0) : std::string();
+}
+
+enum class Advice { Access, Replace };
+
+std::string MountProblem(const fs::path& file, const std::string& reason, Advice advice) {
+  std::string message = "The registry database '" + file.string() + "' cannot be used: " + reason + ".";
+  if (advice == Advice::Access) {
+    message += " Check that the folder exists and that you may read and write the file.";
+  } else {
+    message +=
+        " The file was left as it is. To start with a fresh registry, move the file aside; to restore a "
+        "saved registry, move it aside and run `ondrel --import-registry FILE` on a .reg file exported earlier.";
+  }
+  return message;
+}
+
+std::string ProblemOf(const SqlError& error) {
+  switch (error.code() & 0xFF) {
+    case SQLITE_NOTADB:
+      return "it is not a database file";
+    case SQLITE_CORRUPT:
+      return std::string("it is damaged (") + error.what() + ")";
+    default:
+      return error.what();
+  }
+}
+
+}  // namespace
+
+struct RegistryStore::Statements {
+  explicit Statements(const Database& db)
+      : keyExists(db, "SELECT 1 FROM keys WHERE id = ?1"),
+        child(db, "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2"),
+        insertKey(db, "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)"),
+        deleteSubtreeValues(db, std::string(kSubtree) + "DELETE FROM vals WHERE key IN subtree"),
+        deleteSubtreeKeys(db, std::string(kSubtree) + "DELETE FROM keys WHERE id IN subtree"),
+        upsert(db,
+               "INSERT INTO vals(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+               "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data"),
+        query(db,
+              "SELECT v.name, v.type, v.data FROM keys k "
+              "LEFT JOIN vals v ON v.key = k.id AND v.folded = ?2 WHERE k.id = ?1"),
+        deleteValue(db, "DELETE FROM vals WHERE key = ?1 AND folded = ?2"),
+        enumKey(db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2"),
+        enumValue(db, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY folded LIMIT 1 OFFSET ?2"),
+        allKeys(db, "SELECT id, parent, name FROM keys WHERE parent IS NOT NULL ORDER BY parent, folded"),
+        allValues(db, "SELECT key, name, type, data FROM vals ORDER BY key, folded") {}
+
+  Statement keyExists, child, insertKey, deleteSubtreeValues, deleteSubtreeKeys, upsert, query, deleteValue, enumKey,
+      enumValue, allKeys, allValues;
+};
+
+RegistryStore::RegistryStore(Token, const fs::path& file, Database db) : file_(file), db_(std::move(db)) {}
+
+RegistryStore::~RegistryStore() = default;
+
+std::variant<std::unique_ptr<RegistryStore>, std::string> RegistryStore::Open(const fs::path& file) {
+  std::error_code ec;
+  auto status = fs::status(file, ec);
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    return MountProblem(file, "it is not a regular file", Advice::Replace);
+  }
+  std::unique_ptr<RegistryStore> store;
+  try {
+    Database db(file);
+    // SQLite falls back to reading only when the file is write-protected;
+    // a registry that silently drops every write is worse than none.
+    if (sqlite3_db_readonly(db.get(), "main") == 1) {
+      return MountProblem(file, "it is write-protected", Advice::Access);
+    }
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    // Look before changing anything: a damaged or foreign file stays as
+    // it is, byte for byte.
+    std::string check = PragmaText(db, "PRAGMA quick_check");
+    if (check != "ok") return MountProblem(file, "it is damaged (" + check + ")", Advice::Replace);
+
+    if (PragmaInt(db, "SELECT count(*) FROM sqlite_master") == 0 && PragmaInt(db, "PRAGMA application_id") == 0) {
+      // Absent or empty: a new registry. Another process may be creating
+      // it at the same moment; the write lock decides who does.
+      if (PragmaText(db, "PRAGMA journal_mode = WAL") != "wal") {
+        return MountProblem(file, "its folder does not support shared access (WAL)", Advice::Access);
+      }
+      Transaction create(db, Transaction::Kind::Write);
+      if (PragmaInt(db, "SELECT count(*) FROM sqlite_master") == 0) db.Exec(kSchema);
+      create.Commit();
+    }
+
+    std::int64_t applicationId = PragmaInt(db, "PRAGMA application_id");
+    std::int64_t version = PragmaInt(db, "PRAGMA user_version");
+    if (applicationId != kApplicationId) {
+      return MountProblem(file, "it is not a registry database", Advice::Replace);
+    }
+    if (version != kSchemaVersion) {
+      return MountProblem(file,
+                          "its layout version is " + std::to_string(version) + ", this handheld reads version " +
+                              std::to_string(kSchemaVersion),
+                          Advice::Replace);
+    }
+    store = std::make_unique<RegistryStore>(Token{}, file, std::move(db));
+  } catch (const SqlError& error) {
+    bool access = (error.code() & 0xFF) == SQLITE_CANTOPEN || (error.code() & 0xFF) == SQLITE_PERM ||
+                  (error.code() & 0xFF) == SQLITE_READONLY;
+    return MountProblem(file, ProblemOf(error), access ? Advice::Access : Advice::Replace);
+  }
+
+  try {
+    // Preparing every statement also checks that the tables are ours.
+    store->Prepare();
+    if (!store->KeyExists(static_cast<KeyId>(Root::LocalMachine)) ||
+        !store->KeyExists(static_cast<KeyId>(Root::CurrentUser))) {
+      return MountProblem(file, "its root keys are missing", Advice::Replace);
+    }
+    if (PragmaText(store->db_, "PRAGMA journal_mode = WAL") != "wal") {
+      return MountProblem(file, "it cannot be switched to shared access (WAL)", Advice::Access);
+    }
+    // Every commit reaches the disk before the call that made it returns.
+    store->db_.Exec("PRAGMA synchronous = FULL");
+  } catch (const SqlError& error) {
+    return MountProblem(file, "its tables are not those of a registry (" + std::string(error.what()) + ")",
+                        Advice::Replace);
+  }
+  return store;
+}
+
+void RegistryStore::Prepare() { sql_ = std::make_unique<Statements>(db_); }
+
+bool RegistryStore::KeyExists(KeyId key) { return sql_->keyExists.Start().Bind(1, key).Next(); }
+
+std::optional<KeyId> RegistryStore::Child(KeyId parent, std::string_view folded) {
+  auto run = sql_->child.Start();
+  run.Bind(1, parent).Bind(2, folded);
+  if (!run.Next()) return std::nullopt;
+  return run.Int(0);
+}
+
+std::optional<KeyId> RegistryStore::Walk(KeyId base, std::span<const std::string> path) {
+  KeyId key = base;
+  for (const std::string& name : path) {
+    auto next = Child(key, FoldName(name));
+    if (!next) return std::nullopt;
+    key = *next;
+  }
+  return key;
+}
+
+KeyId RegistryStore::Insert(KeyId parent, const std::string& name) {
+  sql_->insertKey.Start().Bind(1, parent).Bind(2, name).Bind(3, FoldName(name)).Exec();
+  return sqlite3_last_insert_rowid(db_.get());
+}
+
+void RegistryStore::Delete(KeyId key) {
+  sql_->deleteSubtreeValues.Start().Bind(1, key).Exec();
+  sql_->deleteSubtreeKeys.Start().Bind(1, key).Exec();
+}
+
+void RegistryStore::Upsert(KeyId key, const Value& value) {
+  sql_->upsert.Start()
+      .Bind(1, key)
+      .Bind(2, value.name)
+      .Bind(3, FoldName(value.name))
+      .Bind(4, std::int64_t{value.type})
+      .Bind(5, std::span<const BYTE>(value.data))
+      .Exec();
+}
+
+LONG RegistryStore::Failure(const SqlError& error) {
+  switch (error.code() & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_NOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+      return ERROR_ACCESS_DENIED;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return ERROR_SHARING_VIOLATION;
+    default:
+      return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+LONG RegistryStore::CreateKey(KeyId base, std::span<const std::string> path, KeyId& key, bool& created) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction write(db_, Transaction::Kind::Write);
+    if (!KeyExists(base)) return ERROR_KEY_DELETED;
+    key = base;
+    created = false;
+    for (const std::string& name : path) {
+      if (auto next = Child(key, FoldName(name))) {
+        key = *next;
+        created = false;
+      } else {
+        key = Insert(key, name);
+        created = true;
+      }
+    }
+    write.Commit();
+    return ERROR_SUCCESS;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+LONG RegistryStore::OpenKey(KeyId base, std::span<const std::string> path, KeyId& key) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction read(db_, Transaction::Kind::Read);
+    if (!KeyExists(base)) return ERROR_KEY_DELETED;
+    auto found = Walk(base, path);
+    if (!found) return ERROR_FILE_NOT_FOUND;
+    key = *found;
+    read.Commit();
+    return ERROR_SUCCESS;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+LONG RegistryStore::DeleteKey(KeyId base, std::span<const std::string> path) {
+  if (path.empty()) return ERROR_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction write(db_, Transaction::Kind::Write);
+    if (!KeyExists(base)) return ERROR_KEY_DELETED;
+    auto found = Walk(base, path);
+    if (!found) return ERROR_FILE_NOT_FOUND;
+    Delete(*found);
+    write.Commit();
+    return ERROR_SUCCESS;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+LONG RegistryStore::SetValue(KeyId key, const Value& value) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction write(db_, Transaction::Kind::Write);
+    if (!KeyExists(key)) return ERROR_KEY_DELETED;
+    Upsert(key, value);
+    write.Commit();
+    return ERROR_SUCCESS;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+LONG RegistryStore::QueryValue(KeyId key, std::string_view name, Value& value) {
+  std::lock_guard lock(mutex_);
+  try {
+    // One statement, one snapshot: the key's existence and the value agree.
+    auto run = sql_->query.Start();
+    run.Bind(1, key).Bind(2, FoldName(name));
+    if (!run.Next()) return ERROR_KEY_DELETED;
+    if (run.IsNull(1)) return ERROR_FILE_NOT_FOUND;
+    value.name = run.Text(0);
+    value.type = static_cast<DWORD>(run.Int(1));
+    value.data = run.Blob(2);
+    return ERROR_SUCCESS;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+LONG RegistryStore::DeleteValue(KeyId key, std::string_view name) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction write(db_, Transaction::Kind::Write);
+    if (!KeyExists(key)) return ERROR_KEY_DELETED;
+    sql_->deleteValue.Start().Bind(1, key).Bind(2, FoldName(name)).Exec();
+    bool deleted = sqlite3_changes(db_.get()) > 0;
+    write.Commit();
+    return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+LONG RegistryStore::EnumKey(KeyId key, DWORD index, std::string& name) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction read(db_, Transaction::Kind::Read);
+    if (!KeyExists(key)) return ERROR_KEY_DELETED;
+    auto run = sql_->enumKey.Start();
+    run.Bind(1, key).Bind(2, std::int64_t{index});
+    if (!run.Next()) return ERROR_NO_MORE_ITEMS;
+    name = run.Text(0);
+    return ERROR_SUCCESS;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+LONG RegistryStore::EnumValue(KeyId key, DWORD index, Value& value) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction read(db_, Transaction::Kind::Read);
+    if (!KeyExists(key)) return ERROR_KEY_DELETED;
+    auto run = sql_->enumValue.Start();
+    run.Bind(1, key).Bind(2, std::int64_t{index});
+    if (!run.Next()) return ERROR_NO_MORE_ITEMS;
+    value.name = run.Text(0);
+    value.type = static_cast<DWORD>(run.Int(1));
+    value.data = run.Blob(2);
+    return ERROR_SUCCESS;
+  } catch (const SqlError& error) {
+    return Failure(error);
+  }
+}
+
+std::optional<std::string> RegistryStore::Snapshot(std::vector<KeyContents>& keys) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction read(db_, Transaction::Kind::Read);
+    struct Node {
+      std::string name;
+      std::vector<KeyId> children;  // in folded order
+      std::vector<Value> values;    // in folded order
+    };
+    std::map<KeyId, Node> nodes;
+    nodes[static_cast<KeyId>(Root::LocalMachine)];
+    nodes[static_cast<KeyId>(Root::CurrentUser)];
+    {
+      auto run = sql_->allKeys.Start();
+      while (run.Next()) {
+        KeyId id = run.Int(0);
+        nodes[id].name = run.Text(2);
+        nodes[run.Int(1)].children.push_back(id);
+      }
+    }
+    {
+      auto run = sql_->allValues.Start();
+      while (run.Next()) {
+        nodes[run.Int(0)].values.push_back(Value{run.Text(1), static_cast<DWORD>(run.Int(2)), run.Blob(3)});
+      }
+    }
+    read.Commit();
+
+    keys.clear();
+    for (Root root : {Root::CurrentUser, Root::LocalMachine}) {
+      // Depth first, each key before its subkeys.
+      std::vector<std::string> path;
+      auto visit = [&](auto& self, KeyId id) -> void {
+        Node& node = nodes[id];
+        keys.push_back(KeyContents{root, path, std::move(node.values)});
+        for (KeyId child : node.children) {
+          path.push_back(nodes[child].name);
+          self(self, child);
+          path.pop_back();
+        }
+      };
+      visit(visit, static_cast<KeyId>(root));
+    }
+    return std::nullopt;
+  } catch (const SqlError& error) {
+    return std::string("reading the registry database failed: ") + error.what();
+  }
+}
+
+std::optional<std::string> RegistryStore::Apply(std::span<const Edit> edits) {
+  std::lock_guard lock(mutex_);
+  try {
+    Transaction write(db_, Transaction::Kind::Write);
+    auto createPath = [&](const Edit& edit) {
+      KeyId key = static_cast<KeyId>(edit.root);
+      for (const std::string& name : edit.path) {
+        auto next = Child(key, FoldName(name));
+        key = next ? *next : Insert(key, name);
+      }
+      return key;
+    };
+    for (const Edit& edit : edits) {
+      switch (edit.kind) {
+        case Edit::Kind::CreateKey:
+          createPath(edit);
+          break;
+        case Edit::Kind::DeleteKey:
+          if (auto key = Walk(static_cast<KeyId>(edit.root), edit.path); key && !edit.path.empty()) Delete(*key);
+          break;
+        case Edit::Kind::SetValue:
+          Upsert(createPath(edit), edit.value);
+          break;
+        case Edit::Kind::DeleteValue:
+          if (auto key = Walk(static_cast<KeyId>(edit.root), edit.path)) {
+            sql_->deleteValue.Start().Bind(1, *key).Bind(2, FoldName(edit.value.name)).Exec();
+          }
+          break;
+      }
+    }
+    write.Commit();
+    return std::nullopt;
+  } catch (const SqlError& error) {
+    return std::string("writing the registry database failed: ") + error.what();
+  }
+}
+
+std::optional<std::string> RegistryStore::CheckIntegrity() {
+  std::lock_guard lock(mutex_);
+  try {
+    std::string result = PragmaText(db_, "PRAGMA quick_check");
+    if (result == "ok") return std::nullopt;
+    return result;
+  } catch (const SqlError& error) {
+    return error.what();
+  }
+}
+
+}  // namespace ce::reg

@@ -1,0 +1,85 @@
+#include "kernel/RunLog.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+namespace ce {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+class RunLog {
+ public:
+  void Append(std::string line) {
+    std::lock_guard lock(mutex_);
+    if (file_) {
+      // Flushed line by line: a run that is killed still leaves its log.
+      std::fwrite(line.data(), 1, line.size(), file_.get());
+      std::fputc('\n', file_.get());
+      std::fflush(file_.get());
+    }
+    if (lines_.size() == kRunLogMemoryLines) lines_.pop_front();
+    lines_.push_back(std::move(line));
+  }
+
+  std::vector<std::string> Lines() const {
+    std::lock_guard lock(mutex_);
+    return {lines_.begin(), lines_.end()};
+  }
+
+  void Clear() {
+    std::lock_guard lock(mutex_);
+    lines_.clear();
+  }
+
+  std::optional<std::string> SetFile(const std::filesystem::path& path) {
+    FilePtr file;
+    if (!path.empty()) {
+      file.reset(std::fopen(path.c_str(), "w"));
+      if (!file) return "cannot write the run's log to " + path.string() + ": " + std::strerror(errno);
+    }
+    std::lock_guard lock(mutex_);
+    file_ = std::move(file);
+    return std::nullopt;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<std::string> lines_;
+  FilePtr file_;
+};
+
+RunLog& TheRunLog() {
+  static RunLog log;
+  return log;
+}
+
+}  // namespace
+
+std::string SingleLine(std::string_view text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;  // CR LF: one break
+    line.push_back(c == '\r' || c == '\n' ? ' ' : c);
+  }
+  return line;
+}
+
+void LogLine(std::string_view line) { TheRunLog().Append(SingleLine(line)); }
+
+std::vector<std::string> RunLogLines() { return TheRunLog().Lines(); }
+
+void ClearRunLog() { TheRunLog().Clear(); }
+
+std::optional<std::string> SetRunLogFile(const std::filesystem::path& path) { return TheRunLog().SetFile(path); }
+
+}  // namespace ce

@@ -1,0 +1,89 @@
+#include "user/MessageBox.h"
+
+#include <array>
+#include <cstdio>
+#include <mutex>
+#include <span>
+
+#include "kernel/RunLog.h"
+#include "kernel/Utf.h"
+#include "winuser.h"
+
+namespace ce {
+namespace {
+
+// Button groups (the low four bits of the type) and which of the group's
+// buttons is the default (MB_DEFBUTTON1..3).
+constexpr UINT kButtonsMask = 0x0000000F;
+constexpr UINT kDefaultButtonMask = 0x00000F00;
+constexpr int kIdAbort = 3;
+constexpr int kIdRetry = 4;
+constexpr int kIdIgnore = 5;
+
+// The answer of a user who presses the default button.
+int DefaultButton(UINT type) {
+  static constexpr std::array<int, 1> ok{IDOK};
+  static constexpr std::array<int, 2> okCancel{IDOK, IDCANCEL};
+  static constexpr std::array<int, 3> abortRetryIgnore{kIdAbort, kIdRetry, kIdIgnore};
+  static constexpr std::array<int, 3> yesNoCancel{IDYES, IDNO, IDCANCEL};
+  static constexpr std::array<int, 2> yesNo{IDYES, IDNO};
+  static constexpr std::array<int, 2> retryCancel{kIdRetry, IDCANCEL};
+  static constexpr std::array<std::span<const int>, 6> groups{ok, okCancel, abortRetryIgnore,
+                                                              yesNoCancel, yesNo, retryCancel};
+  UINT group = type & kButtonsMask;
+  std::span<const int> buttons = group < groups.size() ? groups[group] : groups[0];
+  std::size_t index = (type & kDefaultButtonMask) >> 8;
+  return index < buttons.size() ? buttons[index] : buttons[0];
+}
+
+class MessageBoxes {
+ public:
+  void SetPresenter(MessageBoxPresenter presenter) {
+    std::lock_guard lock(mutex_);
+    presenter_ = std::move(presenter);
+  }
+
+  int Show(HWND owner, std::u16string_view text, std::u16string_view caption, UINT type) {
+    std::string line = MessageBoxLine(text, caption);
+    LogLine(line);
+    MessageBoxPresenter presenter;
+    {
+      std::lock_guard lock(mutex_);
+      presenter = presenter_;
+    }
+    // Outside the lock: the presenter runs until the user answers, and the
+    // program may open another message box meanwhile.
+    if (presenter) return presenter(owner, text, caption, type);
+    line.push_back('\n');
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return DefaultButton(type);
+  }
+
+ private:
+  std::mutex mutex_;
+  MessageBoxPresenter presenter_;
+};
+
+MessageBoxes& TheMessageBoxes() {
+  static MessageBoxes boxes;
+  return boxes;
+}
+
+}  // namespace
+
+void SetMessageBoxPresenter(MessageBoxPresenter presenter) { TheMessageBoxes().SetPresenter(std::move(presenter)); }
+
+std::string MessageBoxLine(std::u16string_view text, std::u16string_view caption) {
+  if (caption.empty()) return SingleLine(ToUtf8(text));
+  return SingleLine(ToUtf8(caption) + ": " + ToUtf8(text));
+}
+
+}  // namespace ce
+
+// The owner window is not checked yet: there are no windows until the
+// window manager exists.
+extern "C" int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
+  std::u16string_view text = lpText ? lpText : u"";
+  std::u16string_view caption = lpCaption ? lpCaption : u"Error";
+  return ce::TheMessageBoxes().Show(hWnd, text, caption, uType);
+}

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Host.h"
+#include "windows.h"
+
+namespace {
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::path(::testing::TempDir()) /
+            ("host-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(root_);
+    files_ = root_.string() + "-files";
+    std::filesystem::remove_all(files_);
+    std::filesystem::create_directories(files_);
+  }
+
+  int Run(std::vector<std::string> args) {
+    out_.str("");
+    err_.str("");
+    std::vector<std::string_view> views(args.begin(), args.end());
+    return host::RunHost(views, out_, err_);
+  }
+
+  std::filesystem::path Write(const std::string& name, const std::string& text) {
+    auto path = files_ / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  static std::string Read(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::filesystem::path root_;
+  std::filesystem::path files_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(HostTest, ScriptWaitThenDumpPrintsTheTimeAsJson) {
+  auto script = Write("s.txt", "wait 1000\ndump\nwait 250\ndump\n");
+  ASSERT_EQ(Run({"--headless", "--root", root_.string(), "--script", script.string()}), 0) << err_.str();
+  EXPECT_EQ(out_.str(),
+            "{\"t\": 1000, \"card\": {\"present\": false}, \"backlight\": true, \"windows\": []}\n"
+            "{\"t\": 1250, \"card\": {\"present\": false}, \"backlight\": true, \"windows\": []}\n");
+}
+
+TEST_F(HostTest, FirstBootProvisionsTheRootOnceAndExportShowsInstallDir) {
+  ASSERT_EQ(Run({"--root", root_.string()}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("first use of this device root"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(root_ / "Windows"));
+  EXPECT_TRUE(std::filesystem::is_directory(root_ / "Program Files" / "Veltrane" / "Windows"));
+
+  ASSERT_EQ(Run({"--root", root_.string()}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("already provisioned"), std::string::npos);
+
+  auto reg = files_ / "out.reg";
+  ASSERT_EQ(Run({"--root", root_.string(), "--export-registry", reg.string()}), 0) << err_.str();
+  std::string text = Read(reg);
+  EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00", 0), 0u);
+  EXPECT_NE(text.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Apps\\Veltrane]"), std::string::npos);
+  EXPECT_NE(text.find("\"InstallDir\"=\"\\\\Program Files\\\\Veltrane\""), std::string::npos);
+}
+
+TEST_F(HostTest, ImportedValuesAreThereOnTheNextBoot) {
+  auto reg = Write("in.reg",
+                   "Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_CURRENT_USER\\Software\\Test]\r\n\"Answer\"=dword:0000002a\r\n");
+  ASSERT_EQ(Run({"--root", root_.string(), "--import-registry", reg.string()}), 0) << err_.str();
+  auto out = files_ / "out.reg";
+  ASSERT_EQ(Run({"--root", root_.string(), "--export-registry", out.string()}), 0) << err_.str();
+  EXPECT_NE(Read(out).find("\"Answer\"=dword:0000002a"), std::string::npos);
+}
+
+TEST_F(HostTest, BadScriptsAndOptionsFailWithAMessageAndTouchNothing) {
+  auto script = Write("bad.txt", "wait 10\nwait soon\n");
+  EXPECT_EQ(Run({"--headless", "--root", root_.string(), "--script", script.string()}), 1);
+  EXPECT_EQ(err_.str(), "ondrel: " + script.string() + ": line 2: wait: 'soon' is not a whole number (milliseconds)\n");
+  EXPECT_FALSE(std::filesystem::exists(root_)) << "a bad script must stop before the handheld boots";
+
+  EXPECT_EQ(Run({"--bogus"}), 1);
+  EXPECT_EQ(err_.str(), "ondrel: unknown option '--bogus' (ondrel --help lists the options)\n");
+
+  EXPECT_EQ(Run({"--script", (files_ / "missing.txt").string()}), 1);
+  EXPECT_NE(err_.str().find("cannot read the script"), std::string::npos);
+
+  // A command the handheld cannot carry out yet stops the run at its line.
+  auto tap = Write("tap.txt", "wait 5\ntap 10 10\n");
+  EXPECT_EQ(Run({"--headless", "--root", root_.string(), "--script", tap.string()}), 1);
+  EXPECT_NE(err_.str().find(": line 2: "), std::string::npos);
+
+  EXPECT_EQ(Run({"--help"}), 0);
+  EXPECT_NE(out_.str().find("--export-registry FILE"), std::string::npos);
+}
+
+TEST_F(HostTest, DamagedRegistryStopsTheBootWithAMessageAndKeepsTheFile) {
+  std::filesystem::create_directories(root_);
+  std::string garbage(8192, '\x5a');
+  std::ofstream(root_ / "registry.db", std::ios::binary) << garbage;
+  EXPECT_EQ(Run({"--root", root_.string()}), 1);
+  EXPECT_NE(err_.str().find((root_ / "registry.db").string()), std::string::npos) << err_.str();
+  EXPECT_EQ(Read(root_ / "registry.db"), garbage);
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// Two processes on one device root share one registry: each sees the
+// other's writes at once, and a process killed in the middle of writing
+// never leaves the database unreadable or a value half-written.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "RegistryTestSupport.h"
+
+extern char** environ;
+
+namespace {
+
+using regtest::Bytes;
+using regtest::Get;
+using regtest::Set;
+namespace fs = std::filesystem;
+
+// The writer tool as a child process whose standard output we read.
+class Writer {
+ public:
+  explicit Writer(const std::vector<std::string>& args) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    std::vector<std::string> all{REGISTRY_WRITER_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : all) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    out_ = fds[0];
+    if (rc != 0) throw std::runtime_error("posix_spawn failed");
+  }
+  ~Writer() {
+    if (pid_ > 0) Kill();
+    ::close(out_);
+  }
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
+  // The next line of output; nullopt when the process closed it.
+  std::optional<std::string> ReadLine() {
+    while (true) {
+      if (auto end = buffer_.find('\n'); end != std::string::npos) {
+        std::string line = buffer_.substr(0, end);
+        buffer_.erase(0, end + 1);
+        return line;
+      }
+      char chunk[256];
+      ssize_t n = ::read(out_, chunk, sizeof chunk);
+      if (n <= 0) return std::nullopt;
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+
+  void Kill() {
+    ::kill(pid_, SIGKILL);
+    Wait();
+  }
+
+  int Wait() {
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string buffer_;
+};
+
+// Runs a writer command to its end; its output after "start" (and
+// "ready"), and its exit status.
+std::pair<int, std::vector<std::string>> RunWriter(const std::vector<std::string>& args) {
+  Writer writer(args);
+  std::vector<std::string> lines;
+  while (auto line = writer.ReadLine()) {
+    if (*line != "start" && *line != "ready") lines.push_back(*line);
+  }
+  return {writer.Wait(), lines};
+}
+
+class RegistryProcessTest : public regtest::MountedRegistry {};
+
+TEST_F(RegistryProcessTest, EachProcessSeesTheOthersWritesAtOnce) {
+  HKEY key = Create(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Veltrane");
+  ASSERT_EQ(Set(key, u"Frequency", REG_DWORD, Bytes({0x2a, 0, 0, 0})), ERROR_SUCCESS);
+
+  // Our write, read by another process while we keep the registry mounted.
+  auto [status, lines] = RunWriter({db_.string(), "get", "SOFTWARE\\Veltrane", "frequency"});
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(lines, std::vector<std::string>{"4 2a000000"});
+
+  // Its writes, read through the handle we already hold.
+  ASSERT_EQ(RunWriter({db_.string(), "set", "SOFTWARE\\Veltrane", "Frequency", "dword", "991"}).first, 0);
+  EXPECT_EQ(Get(key, u"Frequency").data, Bytes({0xdf, 0x03, 0, 0}));
+  ASSERT_EQ(RunWriter({db_.string(), "set", "SOFTWARE\\Veltrane", "Station", "sz", "City"}).first, 0);
+  EXPECT_EQ(Get(key, u"Station").data, regtest::SzBytes(u"City"));
+
+  // It deletes the key we hold open: our handle now reports the deletion.
+  ASSERT_EQ(RunWriter({db_.string(), "delete-key", "SOFTWARE"}).first, 0);
+  EXPECT_EQ(Get(key, u"Frequency").rc, ERROR_KEY_DELETED);
+  HKEY probe = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, 0, &probe), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryProcessTest, AKilledWriterNeverLeavesAHalfWrittenValue) {
+  ce::UnmountRegistry();
+  constexpr int kRuns = 30;
+  DWORD lastSeen = 0;  // the last counter the writer reported as written
+  fs::path db = db_;
+  for (int run = 0; run < kRuns; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    // Every tenth run starts on a fresh root and kills the writer as soon
+    // as it starts, so some kills land while the database is created.
+    bool fresh = run % 10 == 0;
+    if (fresh) {
+      db = dir_.path() / ("root" + std::to_string(run)) / "registry.db";
+      fs::create_directories(db.parent_path());
+      lastSeen = 0;
+    }
+    {
+      Writer writer({db.string(), "loop", "SOFTWARE\\Veltrane\\Ondrel"});
+      ASSERT_EQ(writer.ReadLine(), "start");
+      if (!fresh) {
+        ASSERT_EQ(writer.ReadLine(), "ready");
+        // Let it complete a few pairs of writes, then kill it wherever it
+        // is in the next ones.
+        for (int pairs = run % 7; pairs > 0; --pairs) {
+          auto line = writer.ReadLine();
+          ASSERT_TRUE(line);
+          lastSeen = static_cast<DWORD>(std::stoul(*line));
+        }
+      }
+      writer.Kill();
+    }
+
+    auto error = ce::MountRegistry(db);
+    ASSERT_FALSE(error) << *error;
+    EXPECT_FALSE(ce::CheckRegistryIntegrity());
+    HKEY key = nullptr;
+    LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE\\Veltrane\\Ondrel", 0, 0, &key);
+    if (opened == ERROR_FILE_NOT_FOUND) {
+      EXPECT_EQ(lastSeen, 0u);  // killed before its first write
+    } else {
+      ASSERT_EQ(opened, ERROR_SUCCESS);
+      auto counter = Get(key, u"Counter");
+      auto blob = Get(key, u"Blob");
+      DWORD n = 0;
+      if (counter.rc == ERROR_SUCCESS) {
+        ASSERT_EQ(counter.type, static_cast<DWORD>(REG_DWORD));
+        ASSERT_EQ(counter.data.size(), 4u);
+        std::memcpy(&n, counter.data.data(), 4);
+      } else {
+        EXPECT_EQ(counter.rc, ERROR_FILE_NOT_FOUND);
+      }
+      // A reported write is never lost.
+      EXPECT_GE(n, lastSeen);
+      if (blob.rc == ERROR_SUCCESS) {
+        // Whole, all one byte, from this counter or the one before it.
+        ASSERT_EQ(blob.data.size(), 4096u);
+        BYTE b = blob.data[0];
+        EXPECT_TRUE(std::all_of(blob.data.begin(), blob.data.end(), [b](BYTE x) { return x == b; }));
+        EXPECT_TRUE(b == static_cast<BYTE>(n) || b == static_cast<BYTE>(n - 1)) << int(b) << " vs " << n;
+      } else {
+        EXPECT_EQ(blob.rc, ERROR_FILE_NOT_FOUND);
+        EXPECT_LE(n, 1u);
+      }
+      lastSeen = n;
+      RegCloseKey(key);
+    }
+    ce::UnmountRegistry();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+// Shared pieces of the registry tests: a private device root per test,
+// with the registry mounted on it, and small helpers around the calls.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "kernel/Registry.h"
+#include "windows.h"
+#include "winreg.h"
+
+namespace regtest {
+
+namespace fs = std::filesystem;
+
+// A folder of its own, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    static std::atomic<int> counter{0};
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "registry";
+    path_ = fs::temp_directory_path() /
+            ("ondrel-" + name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+inline std::string ReadBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const fs::path& file, std::string_view bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<BYTE> Bytes(std::initializer_list<int> values) {
+  std::vector<BYTE> out;
+  for (int v : values) out.push_back(static_cast<BYTE>(v));
+  return out;
+}
+
+// The UTF-16 bytes of a string with its terminator, as REG_SZ stores it.
+inline std::vector<BYTE> SzBytes(std::u16string_view text) {
+  std::vector<BYTE> out;
+  for (char16_t c : text) {
+    out.push_back(static_cast<BYTE>(c & 0xFF));
+    out.push_back(static_cast<BYTE>(c >> 8));
+  }
+  out.push_back(0);
+  out.push_back(0);
+  return out;
+}
+
+inline LONG Set(HKEY key, LPCWSTR name, DWORD type, const std::vector<BYTE>& data) {
+  return RegSetValueExW(key, name, 0, type, data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
+}
+
+struct Read {
+  LONG rc = ERROR_SUCCESS;
+  DWORD type = 0;
+  std::vector<BYTE> data;
+};
+
+// Queries a value the way careful callers do: size first, then the data.
+inline Read Get(HKEY key, LPCWSTR name) {
+  Read read;
+  DWORD size = 0;
+  read.rc = RegQueryValueExW(key, name, nullptr, &read.type, nullptr, &size);
+  if (read.rc != ERROR_SUCCESS) return read;
+  read.data.resize(size);
+  read.rc = RegQueryValueExW(key, name, nullptr, &read.type, read.data.data(), &size);
+  read.data.resize(size);
+  return read;
+}
+
+// A test with its own device root and the registry mounted on it.
+class MountedRegistry : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = dir_.path() / "registry.db";
+    auto error = ce::MountRegistry(db_);
+    ASSERT_FALSE(error) << *error;
+  }
+  void TearDown() override { ce::UnmountRegistry(); }
+
+  HKEY Create(HKEY root, LPCWSTR path) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    return key;
+  }
+
+  TempDir dir_;
+  fs::path db_;
+};
+
+}  // namespace regtest
