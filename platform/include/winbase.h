@@ -66,9 +66,6 @@ typedef struct _CRITICAL_SECTION {
 #define WC_ERR_INVALID_CHARS 0x00000080u
 #define WC_COMPOSITECHECK 0x00000200u
 #define WC_NO_BEST_FIT_CHARS 0x00000400u
-#ifndef ERROR_INVALID_FLAGS
-#define ERROR_INVALID_FLAGS 1004L  // flags a code page does not take
-#endif
 
 CE_BEGIN_DECLS
 

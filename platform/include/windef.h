@@ -94,6 +94,38 @@ typedef HINSTANCE HMODULE;
 typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef struct HWND__* HWND;
+typedef struct HDC__* HDC;
+typedef void* HGDIOBJ;
+typedef struct HBITMAP__* HBITMAP;
+typedef struct HBRUSH__* HBRUSH;
+typedef struct HPEN__* HPEN;
+typedef struct HFONT__* HFONT;
+typedef struct HRGN__* HRGN;
+typedef struct HICON__* HICON;
+typedef HICON HCURSOR;
+typedef struct HMENU__* HMENU;
+typedef struct HACCEL__* HACCEL;
+typedef struct HRSRC__* HRSRC;
+typedef HANDLE HGLOBAL;
+typedef DWORD COLORREF;
+
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT, *PRECT, *LPRECT;
+typedef const RECT* LPCRECT;
+
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT, *PPOINT, *LPPOINT;
+
+typedef struct tagSIZE {
+  LONG cx;
+  LONG cy;
+} SIZE, *PSIZE, *LPSIZE;
 typedef HANDLE HLOCAL;
 
 #define TRUE 1

@@ -2,8 +2,7 @@
 // the exact bytes they were written with.
 #pragma once
 
-#include "windef.h"
-#include "winerror.h"
+#include "winbase.h"
 
 typedef DWORD REGSAM;
 typedef struct _FILETIME {

@@ -176,6 +176,7 @@ DWORD FileErrorOf(std::error_code error) {
       return ERROR_NOT_ENOUGH_MEMORY;
     case ENOSPC:
     case EDQUOT:
+      return ERROR_DISK_FULL;
     case EFBIG:
       return ERROR_WRITE_FAULT;
     case EINVAL:
