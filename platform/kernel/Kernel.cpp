@@ -7,12 +7,18 @@ namespace ce {
 namespace {
 
 std::atomic<hw::Clock*> g_clock{nullptr};
+std::atomic<hw::Panel*> g_panel{nullptr};
 std::mutex g_rootMutex;
 std::filesystem::path g_root;
 
 hw::Clock& DefaultClock() {
   static hw::Clock clock(hw::Clock::Mode::Real);
   return clock;
+}
+
+hw::Panel& DefaultPanel() {
+  static hw::Panel panel;
+  return panel;
 }
 
 }  // namespace
@@ -23,6 +29,13 @@ hw::Clock& SystemClock() {
 }
 
 void SetSystemClock(hw::Clock* clock) { g_clock.store(clock); }
+
+hw::Panel& SystemPanel() {
+  hw::Panel* panel = g_panel.load();
+  return panel ? *panel : DefaultPanel();
+}
+
+void SetSystemPanel(hw::Panel* panel) { g_panel.store(panel); }
 
 std::filesystem::path DeviceRoot() {
   std::lock_guard lock(g_rootMutex);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "clock/Clock.h"
+#include "display/Panel.h"
 
 namespace ce {
 
@@ -13,6 +14,11 @@ namespace ce {
 // set, a real-time clock started on first use.
 hw::Clock& SystemClock();
 void SetSystemClock(hw::Clock* clock);  // nullptr returns to the default
+
+// The panel the screen's device contexts draw on. Until one is set, a
+// panel of the platform's own (headless tests that draw need no host).
+hw::Panel& SystemPanel();
+void SetSystemPanel(hw::Panel* panel);  // nullptr returns to the default
 
 // The host folder that holds the device's file system (its "\").
 std::filesystem::path DeviceRoot();
