@@ -4,6 +4,7 @@
 #include "Options.h"
 #include "ScriptRunner.h"
 #include "kernel/Registry.h"
+#include "kernel/RunLog.h"
 
 namespace host {
 namespace {
@@ -53,6 +54,17 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     ParsedScript loaded = LoadScript(*options.script);
     if (!loaded.error.empty()) return Fail(err, loaded.error);
     script = std::move(loaded.script);
+  }
+
+  struct LogFileScope {
+    ~LogFileScope() {
+      if (active) ce::SetRunLogFile({});
+    }
+    bool active = false;
+  } logFile;
+  if (options.log) {
+    if (auto error = ce::SetRunLogFile(*options.log)) return Fail(err, *error);
+    logFile.active = true;
   }
 
   HandheldConfig config;

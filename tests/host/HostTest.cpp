@@ -97,6 +97,9 @@ TEST_F(HostTest, BadScriptsAndOptionsFailWithAMessageAndTouchNothing) {
   EXPECT_EQ(Run({"--headless", "--root", root_.string(), "--script", tap.string()}), 1);
   EXPECT_NE(err_.str().find(": line 2: "), std::string::npos);
 
+  EXPECT_EQ(Run({"--root", root_.string(), "--log", (files_ / "no" / "such" / "run.log").string()}), 1);
+  EXPECT_NE(err_.str().find("run.log"), std::string::npos) << err_.str();
+
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out_.str().find("--export-registry FILE"), std::string::npos);
 }
