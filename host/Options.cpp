@@ -10,7 +10,7 @@ namespace {
 
 using Setter = std::function<std::string(Options&, std::string_view value)>;
 
-struct OptionSpec {
+struct OptionRule {
   bool takesValue;
   Setter set;
 };
@@ -31,8 +31,8 @@ std::string SetScale(Options& o, std::string_view value) {
   return {};
 }
 
-const std::map<std::string_view, OptionSpec>& Specs() {
-  static const std::map<std::string_view, OptionSpec> specs = {
+const std::map<std::string_view, OptionRule>& Rules() {
+  static const std::map<std::string_view, OptionRule> rules = {
       {"--root", {true, PathInto(&Options::root)}},
       {"--headless", {false, [](Options& o, std::string_view) { o.headless = true; return std::string(); }}},
       {"--script", {true, PathInto(&Options::script)}},
@@ -46,7 +46,7 @@ const std::map<std::string_view, OptionSpec>& Specs() {
       {"--help", {false, [](Options& o, std::string_view) { o.help = true; return std::string(); }}},
       {"-h", {false, [](Options& o, std::string_view) { o.help = true; return std::string(); }}},
   };
-  return specs;
+  return rules;
 }
 
 }  // namespace
@@ -61,13 +61,13 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
       name = arg.substr(0, eq);
       inlineValue = arg.substr(eq + 1);
     }
-    auto spec = Specs().find(name);
-    if (spec == Specs().end()) {
+    auto option = Rules().find(name);
+    if (option == Rules().end()) {
       result.error = "unknown option '" + std::string(arg) + "' (ondrel --help lists the options)";
       return result;
     }
     std::string_view value;
-    if (spec->second.takesValue) {
+    if (option->second.takesValue) {
       if (inlineValue) {
         value = *inlineValue;
       } else if (i + 1 < args.size()) {
@@ -84,7 +84,7 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
       result.error = std::string(name) + " takes no value";
       return result;
     }
-    if (std::string error = spec->second.set(result.options, value); !error.empty()) {
+    if (std::string error = option->second.set(result.options, value); !error.empty()) {
       result.error = error;
       return result;
     }
