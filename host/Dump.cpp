@@ -2,7 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "CardSlot.h"
 #include "Handheld.h"
+#include "kernel/Utf.h"
+#include "user/Desktop.h"
 
 namespace host {
 namespace {
@@ -35,15 +38,52 @@ void WriteSpaced(const nlohmann::ordered_json& value, std::string& out) {
   }
 }
 
+// The tuner card as its model sees it.
+nlohmann::ordered_json CardState(const CardSlot& slot) {
+  if (!slot.Present()) return {{"present", false}};
+  hw::RadioCard::View card = slot.Observe();
+  const hw::TunerChip::State& chip = card.chip;
+  return {{"present", true},
+          {"khz", chip.tunedHz / 1000.0},
+          {"pll", chip.pll},
+          {"high_side", chip.highSide},
+          {"mute", chip.mute},
+          {"mono", chip.mono},
+          {"searching", chip.searching},
+          {"standby", chip.standby},
+          {"japan", chip.japan},
+          {"level", chip.level},
+          {"stereo", chip.stereo},
+          {"volume_step", card.volume},
+          {"switches", card.switches},
+          {"audio", card.audio}};
+}
+
+// The windows on the screen, front first, each followed by its children;
+// coordinates on the screen.
+nlohmann::ordered_json WindowList() {
+  nlohmann::ordered_json list = nlohmann::json::array();
+  for (const ce::WindowInfo& window : ce::ListWindows()) {
+    list.push_back({{"class", ce::ToUtf8(window.className)},
+                    {"title", ce::ToUtf8(window.title)},
+                    {"visible", window.visible},
+                    {"x", window.rect.left},
+                    {"y", window.rect.top},
+                    {"w", window.rect.right - window.rect.left},
+                    {"h", window.rect.bottom - window.rect.top},
+                    {"text", ce::ToUtf8(window.text)}});
+  }
+  return list;
+}
+
 }  // namespace
 
 std::string DumpState(Handheld& handheld) {
   nlohmann::ordered_json state;
   state["t"] = handheld.clock().NowMs();
-  // The SD slot is empty until the tuner card is modelled.
-  state["card"] = {{"present", false}};
+  state["card"] = CardState(handheld.cardSlot());
   state["backlight"] = true;
-  state["windows"] = nlohmann::json::array();
+  state["windows"] = WindowList();
   std::string line;
   WriteSpaced(state, line);
   return line;

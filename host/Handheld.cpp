@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "CardSlot.h"
 #include "Provisioning.h"
 #include "kernel/Kernel.h"
 #include "kernel/Registry.h"
@@ -36,10 +37,15 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
     return nullptr;
   }
   handheld->provisioned_ = std::move(provisioning.performed);
+  handheld->cardSlot_ = CardSlot::Create(handheld->clock_, config.scene, config.busTrace, error);
+  if (!handheld->cardSlot_) return nullptr;
+  // Booting ends with the card set up, when it is in the slot.
+  if (config.cardInserted) handheld->cardSlot_->Insert();
   return handheld;
 }
 
 Handheld::~Handheld() {
+  cardSlot_.reset();  // unloads the driver while the registry is still there
   if (registryMounted_) ce::UnmountRegistry();
   ce::SetDeviceRoot({});
   ce::SetSystemClock(nullptr);

@@ -16,7 +16,12 @@ namespace host {
 struct HandheldConfig {
   std::filesystem::path root;
   bool virtualTime = true;
+  bool cardInserted = true;                        // the tuner card is in the slot at boot
+  std::optional<std::filesystem::path> scene;      // the card's radio environment; built-in when absent
+  std::optional<std::filesystem::path> busTrace;   // where the SD bus trace goes
 };
+
+class CardSlot;
 
 class Handheld {
  public:
@@ -32,6 +37,7 @@ class Handheld {
   bool virtualTime() const { return clock_.IsVirtual(); }
   // What provisioning did during this boot (empty when the root was ready).
   const std::vector<std::string>& provisioned() const { return provisioned_; }
+  CardSlot& cardSlot() { return *cardSlot_; }
 
  private:
   explicit Handheld(const HandheldConfig& config);
@@ -40,6 +46,7 @@ class Handheld {
   std::filesystem::path root_;
   bool registryMounted_ = false;
   std::vector<std::string> provisioned_;
+  std::unique_ptr<CardSlot> cardSlot_;
 };
 
 std::filesystem::path RegistryFileOf(const std::filesystem::path& root);

@@ -9,6 +9,18 @@
 namespace host {
 namespace {
 
+// The radio program: the module named on the command line, or Ondrel
+// where the build puts it beside the ondrel executable.
+std::optional<std::filesystem::path> ProgramToRun(const Options& options) {
+  if (options.program) return options.program;
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec || self.filename() != "ondrel") return std::nullopt;
+  for (const auto& candidate : {self.parent_path() / "Ondrel", self.parent_path().parent_path() / "app" / "Ondrel"})
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
+  return std::nullopt;
+}
+
 int Fail(std::ostream& err, const std::string& message) {
   err << "ondrel: " << message << '\n';
   return 1;
@@ -72,6 +84,9 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   // The screen is not built yet: the handheld always runs headless, on
   // the virtual clock.
   config.virtualTime = true;
+  config.cardInserted = !options.noCard;
+  config.scene = options.scene;
+  config.busTrace = options.trace;
   std::string bootError;
   std::unique_ptr<Handheld> handheld = Handheld::Boot(config, bootError);
   if (!handheld) return Fail(err, bootError);
@@ -79,9 +94,10 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   if (options.exportRegistry || options.importRegistry) return RegistryTransfer(options, *handheld, out, err);
 
   if (!options.script) Report(*handheld, out);
-  if (std::string error = RunScript(script, *handheld, out); !error.empty())
-    return Fail(err, options.script->string() + ": " + error);
-  if (!options.script)
+  const std::optional<std::filesystem::path> program = ProgramToRun(options);
+  if (std::string error = RunScript(script, *handheld, out, program); !error.empty())
+    return Fail(err, options.script ? options.script->string() + ": " + error : error);
+  if (!options.script && !program)
     out << "ondrel: the radio program is not installed on this handheld yet; nothing more to run\n";
   return 0;
 }

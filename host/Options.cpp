@@ -41,6 +41,7 @@ const std::map<std::string_view, OptionRule>& Rules() {
       {"--trace", {true, PathInto(&Options::trace)}},
       {"--scale", {true, SetScale}},
       {"--log", {true, PathInto(&Options::log)}},
+      {"--program", {true, PathInto(&Options::program)}},
       {"--export-registry", {true, PathInto(&Options::exportRegistry)}},
       {"--import-registry", {true, PathInto(&Options::importRegistry)}},
       {"--help", {false, [](Options& o, std::string_view) { o.help = true; return std::string(); }}},
@@ -111,6 +112,7 @@ Options:
   --trace FILE            write every SD bus request to FILE
   --scale N               window scale factor, 1 to 8 (default 2)
   --log FILE              also write the run's log (message boxes, ...) to FILE
+  --program FILE          run this program module instead of Ondrel
   --export-registry FILE  write the device's registry to FILE as a .reg text
                           file and exit
   --import-registry FILE  read a .reg text file into the device's registry and

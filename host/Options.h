@@ -19,6 +19,7 @@ struct Options {
   std::optional<std::filesystem::path> trace;
   int scale = 2;
   std::optional<std::filesystem::path> log;
+  std::optional<std::filesystem::path> program;  // a program module to run instead of Ondrel
   std::optional<std::filesystem::path> exportRegistry;
   std::optional<std::filesystem::path> importRegistry;
   bool help = false;

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "cards/RadioCard.h"
+#include "devmgr/DeviceManager.h"
 #include "kernel/Utf.h"
 #include "windows.h"
 
@@ -62,6 +64,12 @@ Provisioner::Provisioner() {
            CreateFolders});
   AddStep({"install-dir", "set HKEY_LOCAL_MACHINE\\SOFTWARE\\Apps\\Veltrane InstallDir to \\Program Files\\Veltrane",
            WriteInstallDir});
+  AddStep({"sd-client-marvex",
+           "registered Marvex.dll (prefix MVX) as the SD client driver of the FM tuner card",
+           [] {
+             return ce::RegisterSdClientDriver(hw::RadioCard::kManufacturer, hw::RadioCard::kCardId, 1,
+                                               u"Marvex.dll", u"MVX");
+           }});
 }
 
 void Provisioner::AddStep(ProvisioningStep step) { steps_.push_back(std::move(step)); }

@@ -1,47 +1,216 @@
 #include "ScriptRunner.h"
 
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+#include "CardSlot.h"
 #include "Dump.h"
 #include "Handheld.h"
+#include "Screenshot.h"
+#include "kernel/Kernel.h"
+#include "kernel/ProgramLoader.h"
+#include "user/Desktop.h"
+#include "windows.h"
 
 namespace host {
 namespace {
 
+// Carries out one command. Each subsystem's commands have their handler
+// here; a handler that takes time says how long (delayMs, with what
+// happens at its end in then), and one that gives the program input says
+// so, so that the next command waits until the program has dealt with it.
 class Runner {
  public:
   Runner(Handheld& handheld, std::ostream& out) : handheld_(handheld), out_(out) {}
 
+  struct Step {
+    std::uint64_t delayMs = 0;
+    std::function<void()> then;
+    bool input = false;
+  };
+  Step& step() { return step_; }
+
   std::string operator()(const WaitCmd& wait) {
-    handheld_.clock().SleepMs(wait.ms);
+    step_.delayMs = wait.ms;
     return {};
+  }
+  std::string operator()(const PenCmd& pen) {
+    hw::InputDevice& input = ce::SystemInput();
+    step_.input = true;
+    switch (pen.kind) {
+      case PenCmd::Kind::Down: input.PenDown(pen.x, pen.y); break;
+      case PenCmd::Kind::Move: input.PenMove(pen.x, pen.y); break;
+      case PenCmd::Kind::Up: input.PenUp(pen.x, pen.y); break;
+      case PenCmd::Kind::Tap:
+        input.PenDown(pen.x, pen.y);
+        step_.delayMs = kTapMs;
+        step_.then = [x = pen.x, y = pen.y] { ce::SystemInput().PenUp(x, y); };
+        break;
+    }
+    return {};
+  }
+  std::string operator()(const HoldCmd& hold) {
+    ce::SystemInput().PenDown(hold.x, hold.y);
+    step_.input = true;
+    step_.delayMs = hold.ms;
+    step_.then = [x = hold.x, y = hold.y] { ce::SystemInput().PenUp(x, y); };
+    return {};
+  }
+  std::string operator()(const KeyCmd& key) {
+    hw::InputDevice& input = ce::SystemInput();
+    static const std::vector<std::pair<std::string_view, hw::KeyCode>> kKeys = {
+        {"LEFT", hw::KeyCode::Left}, {"RIGHT", hw::KeyCode::Right}, {"UP", hw::KeyCode::Up},
+        {"DOWN", hw::KeyCode::Down}, {"RETURN", hw::KeyCode::Return}};
+    step_.input = true;
+    if (key.name.starts_with("CTRL+") && key.name.size() == 6) {
+      input.KeyDown(hw::KeyCode::Control);
+      input.KeyDown(hw::Letter(key.name[5]));
+      input.KeyUp(hw::Letter(key.name[5]));
+      input.KeyUp(hw::KeyCode::Control);
+      return {};
+    }
+    for (const auto& [name, code] : kKeys) {
+      if (name != key.name) continue;
+      input.KeyDown(code);
+      input.KeyUp(code);
+      return {};
+    }
+    return "key: the handheld has no key '" + key.name + "'";
   }
   std::string operator()(const DumpCmd&) {
     out_ << DumpState(handheld_) << '\n' << std::flush;
     return {};
   }
-  std::string operator()(const PenCmd&) { return Missing("the pen", "a touch screen"); }
-  std::string operator()(const HoldCmd&) { return Missing("the pen", "a touch screen"); }
-  std::string operator()(const KeyCmd&) { return Missing("keys", "a keypad"); }
-  std::string operator()(const CardCmd&) { return Missing("the card slot", "an SD slot"); }
-  std::string operator()(const ShotCmd&) { return Missing("screenshots", "a screen"); }
+  std::string operator()(const CardCmd& card) {
+    // Returns once the platform has loaded or unloaded the card's driver.
+    return card.insert ? handheld_.cardSlot().Insert() : handheld_.cardSlot().Remove();
+  }
+  std::string operator()(const ShotCmd& shot) { return WriteScreenshot(ce::SystemPanel(), shot.file); }
 
  private:
-  static std::string Missing(std::string_view what, std::string_view part) {
-    return std::string(what) + " cannot be used yet: this build of the handheld has no " + std::string(part);
-  }
+  static constexpr std::uint64_t kTapMs = 100;
 
   Handheld& handheld_;
   std::ostream& out_;
+  Step step_;
+};
+
+// Plays a script on the clock, interleaved with the program: each command
+// runs at its time; a command after input waits until the program's
+// message loop has nothing left to do, so it sees the program's answer.
+class ScriptPlayer {
+ public:
+  ScriptPlayer(const Script& script, Handheld& handheld, std::ostream& out, std::function<void()> onFinished)
+      : script_(script), runner_(handheld, out), clock_(handheld.clock()), onFinished_(std::move(onFinished)) {
+    hook_ = ce::AddIdleHook([this] { OnIdle(); });
+  }
+  ~ScriptPlayer() {
+    ce::RemoveIdleHook(hook_);
+    if (event_) clock_.Cancel(event_);
+  }
+  ScriptPlayer(const ScriptPlayer&) = delete;
+  ScriptPlayer& operator=(const ScriptPlayer&) = delete;
+
+  // The first command runs when the message loop first has nothing to do
+  // (the program has made its window by then).
+  void Start() {
+    due_ = clock_.NowUs();
+    ResumeAtIdle(0);
+  }
+  bool Finished() const { return finished_; }
+  std::string Error() const {
+    std::lock_guard lock(mutex_);
+    return error_;
+  }
+
+ private:
+  void ResumeAtIdle(std::size_t index) {
+    {
+      std::lock_guard lock(mutex_);
+      resume_ = index;
+    }
+    ce::WakeMessageLoops();
+  }
+
+  void OnIdle() {
+    std::optional<std::size_t> index;
+    {
+      std::lock_guard lock(mutex_);
+      std::swap(index, resume_);
+    }
+    if (!index) return;
+    due_ = std::max(due_, clock_.NowUs());
+    RunFrom(*index);
+  }
+
+  void RunFrom(std::size_t index) {
+    for (; index < script_.lines.size(); ++index) {
+      const ScriptLine& line = script_.lines[index];
+      runner_.step() = {};
+      if (std::string error = std::visit(runner_, line.command); !error.empty())
+        return Finish("line " + std::to_string(line.line) + ": " + error);
+      Runner::Step step = runner_.step();
+      if (step.delayMs > 0 || step.then) {
+        due_ += step.delayMs * 1000;
+        event_ = clock_.ScheduleAt(due_, [this, index, step] {
+          event_ = 0;
+          if (step.then) step.then();
+          if (step.input) ResumeAtIdle(index + 1);
+          else RunFrom(index + 1);
+        });
+        return;
+      }
+      if (step.input) return ResumeAtIdle(index + 1);
+    }
+    Finish({});
+  }
+
+  void Finish(std::string error) {
+    {
+      std::lock_guard lock(mutex_);
+      error_ = std::move(error);
+    }
+    finished_ = true;
+    if (onFinished_) onFinished_();
+    ce::WakeMessageLoops();
+  }
+
+  const Script& script_;
+  Runner runner_;
+  hw::Clock& clock_;
+  std::function<void()> onFinished_;
+  int hook_ = 0;
+  mutable std::mutex mutex_;
+  std::optional<std::size_t> resume_;
+  std::string error_;
+  std::atomic<bool> finished_ = false;
+  std::atomic<hw::Clock::EventId> event_ = 0;
+  hw::Clock::Micros due_ = 0;
 };
 
 }  // namespace
 
-std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out) {
-  Runner runner(handheld, out);
-  for (const ScriptLine& line : script.lines) {
-    if (std::string error = std::visit(runner, line.command); !error.empty())
-      return "line " + std::to_string(line.line) + ": " + error;
+std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out,
+                      const std::optional<std::filesystem::path>& program) {
+  std::atomic<bool> programRunning = program.has_value();
+  // After the last command the program is closed as a person would.
+  ScriptPlayer player(script, handheld, out, [&programRunning] {
+    if (!programRunning) return;
+    if (HWND main = ce::ProgramMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
+  });
+  player.Start();
+  std::string programError;
+  if (program) {
+    ce::ProgramRun run = ce::RunProgram(*program);
+    programRunning = false;
+    ce::DestroyThreadWindows();  // what the program left behind goes with it
+    if (!run.error.empty()) programError = run.error;
   }
-  return {};
+  // The rest of the script (all of it without a program) on the desktop.
+  ce::PumpMessagesUntil([&player] { return player.Finished(); });
+  std::string error = player.Error();
+  return error.empty() ? programError : error;
 }
 
 }  // namespace host

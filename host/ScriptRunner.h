@@ -3,6 +3,8 @@
 // line, as a malformed command does.
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -12,8 +14,13 @@ namespace host {
 
 class Handheld;
 
-// Returns an error message ("line N: ..."), empty on success. dump lines
-// go to out.
-std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out);
+// Runs the program module, when given, with the script played on the clock
+// alongside it; after the last command the program's main window gets
+// WM_CLOSE and the run waits for the program to end. Without a program
+// the script runs on the bare desktop. Returns an error message ("line N:
+// ...", or why the program could not run), empty on success. dump lines go
+// to out.
+std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out,
+                      const std::optional<std::filesystem::path>& program = std::nullopt);
 
 }  // namespace host

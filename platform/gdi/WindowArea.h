@@ -2,6 +2,11 @@
 // window manager knows the windows and how they cover each other, GDI
 // only draws. A window DC draws at the client origin and only inside the
 // visible rectangles (the client area less what other windows cover).
+//
+// Painting: the window manager keeps each window's update region;
+// BeginPaint takes it with TakeUpdateRect (platform/user implements it),
+// which also validates the window so WM_PAINT stops coming. GetDC(NULL)
+// asks for the area of the NULL window: the whole screen.
 #pragma once
 
 #include <functional>
@@ -22,5 +27,23 @@ using WindowAreaProvider = std::function<WindowArea(HWND)>;
 // The window manager installs its provider; without one no window exists.
 void SetWindowAreaProvider(WindowAreaProvider provider);
 WindowArea WindowAreaOf(HWND window);
+
+// BeginPaint asks the window manager what to paint: it validates the
+// window's update region, erases the background first when the window
+// needs it (WM_ERASEBKGND with the paint DC), and returns the rectangle
+// to paint in client coordinates. Without a starter the whole client area
+// is painted and nothing is erased.
+struct PaintStart {
+  RECT update{0, 0, 0, 0};
+  bool mustErase = false;  // PAINTSTRUCT::fErase: the background is still to erase
+};
+using PaintStarter = std::function<PaintStart(HWND, HDC)>;
+void SetPaintStarter(PaintStarter starter);
+
+// Takes the window's update rectangle (client coordinates; empty when
+// nothing needs painting) and validates the window. *erase tells whether
+// the background should be erased first (WM_ERASEBKGND). Returns false
+// for a window that does not exist.
+bool TakeUpdateRect(HWND window, RECT* update, bool* erase);
 
 }  // namespace ce

@@ -1,0 +1,162 @@
+#include "cards/TunerChip.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace hw {
+namespace {
+
+constexpr std::int64_t kImageOffsetHz = 2 * TunerChip::kIfHz;
+constexpr std::int64_t kLockRangeHz = 25'000;  // where the IF counter settles
+constexpr std::int64_t kHzPerLevel = 10'000;
+constexpr int kStrongImage = 8;
+constexpr int kStereoLevel = 7;
+
+bool Bit(std::uint8_t byte, int bit) { return (byte >> bit) & 1; }
+
+}  // namespace
+
+std::int64_t TunerChip::TunedHzOf(std::uint16_t pll, bool highSide) {
+  std::int64_t oscillator = std::int64_t{pll} * kPllStepHz;
+  return highSide ? oscillator - kIfHz : oscillator + kIfHz;
+}
+
+std::uint16_t TunerChip::PllOf(std::int64_t hz, bool highSide) {
+  std::int64_t oscillator = highSide ? hz + kIfHz : hz - kIfHz;
+  return static_cast<std::uint16_t>(std::clamp<std::int64_t>(oscillator / kPllStepHz, 0, 0x3FFF));
+}
+
+void TunerChip::Reset() {
+  image_ = {0, 0, 0, 0x40, 0};
+  tunedHz_ = TunedHzOf(0, false);
+  search_ = {};
+}
+
+int TunerChip::StopLevel() const {
+  switch ((image_[2] >> 5) & 3) {
+    case 2: return 7;
+    case 3: return 10;
+    default: return 5;  // 01, and 00 which the chip takes as 01
+  }
+}
+
+bool TunerChip::InBand(std::int64_t hz) const {
+  const bool japan = Bit(image_[3], 5);
+  const std::int64_t low = japan ? 76'000'000 : 87'500'000;
+  const std::int64_t high = japan ? 91'000'000 : 108'000'000;
+  return hz >= low && hz <= high;
+}
+
+int TunerChip::RawLevelAt(std::int64_t hz) const {
+  int level = 0;
+  for (const Station& s : scene_.stations()) {
+    std::int64_t distance = std::llabs(hz - s.hz);
+    level = std::max<int>(level, s.level - static_cast<int>(std::min<std::int64_t>(distance / kHzPerLevel, 16)));
+  }
+  return level;
+}
+
+int TunerChip::LevelAt(std::int64_t hz, bool highSide) const {
+  const int image = RawLevelAt(highSide ? hz + kImageOffsetHz : hz - kImageOffsetHz);
+  const int penalty = image >= kStrongImage ? image / 2 : 0;
+  return std::clamp(RawLevelAt(hz) - penalty, 0, 15);
+}
+
+const Station* TunerChip::NearestWithin(std::int64_t hz, std::int64_t range) const {
+  const Station* nearest = nullptr;
+  for (const Station& s : scene_.stations()) {
+    if (std::llabs(hz - s.hz) > range) continue;
+    if (!nearest || std::llabs(hz - s.hz) < std::llabs(hz - nearest->hz)) nearest = &s;
+  }
+  return nearest;
+}
+
+int TunerChip::IfCounterAt(std::int64_t hz) const {
+  const Station* s = NearestWithin(hz, kLockRangeHz);
+  if (!s) return 20;  // nothing to lock on: the counter runs wild
+  std::int64_t offset = hz - s->hz;
+  std::int64_t steps = (std::llabs(offset) + kPllStepHz / 2) / kPllStepHz;
+  return 56 + static_cast<int>(offset < 0 ? -steps : steps);
+}
+
+bool TunerChip::StereoAt(std::int64_t hz, bool highSide, bool mono) const {
+  const Station* s = NearestWithin(hz, kLockRangeHz);
+  return s && s->stereo && !mono && LevelAt(hz, highSide) >= kStereoLevel;
+}
+
+std::optional<TunerChip::Micros> TunerChip::Write(std::span<const std::uint8_t> image, Micros nowUs) {
+  if (image.size() < image_.size()) return std::nullopt;
+  SettleSearch(nowUs);
+  std::copy_n(image.begin(), image_.size(), image_.begin());
+  const std::uint16_t pll = static_cast<std::uint16_t>(((image_[0] & 0x3F) << 8) | image_[1]);
+  tunedHz_ = TunedHzOf(pll, Bit(image_[2], 4));
+  search_ = {};
+  if (Bit(image_[3], 6) || !Bit(image_[0], 6)) return std::nullopt;  // standby, or a plain tune
+  StartSearch(nowUs);
+  return search_.EndUs();
+}
+
+void TunerChip::StartSearch(Micros nowUs) {
+  search_.active = true;
+  search_.startUs = nowUs;
+  search_.startHz = tunedHz_;
+  search_.direction = Bit(image_[2], 7) ? 1 : -1;
+  const bool highSide = Bit(image_[2], 4);
+  const int stop = StopLevel();
+  search_.steps = 0;
+  for (int k = 1;; ++k) {
+    std::int64_t channel = search_.startHz + search_.direction * k * kChannelHz;
+    if (!InBand(channel)) break;  // the band edge: it stays on the last channel inside
+    search_.steps = k;
+    if (LevelAt(channel, highSide) >= stop) break;
+  }
+}
+
+std::int64_t TunerChip::CurrentHz(Micros nowUs) const {
+  if (!search_.active) return tunedHz_;
+  Micros elapsed = nowUs > search_.startUs ? nowUs - search_.startUs : 0;
+  std::int64_t k = std::min<std::int64_t>(search_.steps, 1 + static_cast<std::int64_t>(elapsed / kChannelUs));
+  return search_.startHz + search_.direction * k * kChannelHz;
+}
+
+bool TunerChip::SettleSearch(Micros nowUs) {
+  if (!search_.active || nowUs < search_.EndUs()) return false;
+  tunedHz_ = search_.startHz + search_.direction * search_.steps * kChannelHz;
+  search_.active = false;
+  // The PLL now holds the channel the search stopped on.
+  const std::uint16_t pll = PllOf(tunedHz_, Bit(image_[2], 4));
+  image_[0] = static_cast<std::uint8_t>((image_[0] & 0xC0) | (pll >> 8));
+  image_[1] = static_cast<std::uint8_t>(pll);
+  return true;
+}
+
+TunerChip::State TunerChip::Observe(Micros nowUs) const {
+  State state;
+  state.highSide = Bit(image_[2], 4);
+  state.tunedHz = CurrentHz(nowUs);
+  state.pll = search_.active ? PllOf(state.tunedHz, state.highSide)
+                             : static_cast<std::uint16_t>(((image_[0] & 0x3F) << 8) | image_[1]);
+  state.mute = Bit(image_[0], 7) || (image_[2] & 0x06) != 0 || Bit(image_[3], 3);
+  state.mono = Bit(image_[2], 3);
+  state.searching = search_.active && nowUs < search_.EndUs();
+  state.standby = Bit(image_[3], 6);
+  state.japan = Bit(image_[3], 5);
+  if (!state.standby) {
+    state.level = LevelAt(state.tunedHz, state.highSide);
+    state.stereo = StereoAt(state.tunedHz, state.highSide, state.mono);
+  }
+  return state;
+}
+
+std::array<std::uint8_t, 8> TunerChip::Status(Micros nowUs) const {
+  State state = Observe(nowUs);
+  std::array<std::uint8_t, 8> status{};
+  status[0] = static_cast<std::uint8_t>((state.pll >> 8) & 0x3F);
+  status[1] = static_cast<std::uint8_t>(state.pll);
+  if (state.standby) return status;  // frozen: no reception to report
+  status[2] = static_cast<std::uint8_t>((state.stereo ? 0x80 : 0) | (IfCounterAt(state.tunedHz) & 0x7F));
+  status[3] = static_cast<std::uint8_t>(state.level << 4);
+  return status;
+}
+
+}  // namespace hw

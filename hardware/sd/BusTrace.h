@@ -1,0 +1,36 @@
+// The log of every request on the SD bus, one line each:
+//   t=<ms> <CMD53|CMD52> <W|R> fn=<n> reg=0x<hex> <bytes> status=<n> arg=0x<argument>
+// with t from the handheld's clock and status the host controller's
+// outcome (hw::SdStatus). Kept in memory (the latest kMemoryLines) for
+// tests and the dump, and written to a file as it happens when one is set.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hw {
+
+class BusTrace {
+ public:
+  static constexpr std::size_t kMemoryLines = 4096;
+
+  void Record(const std::string& line);
+  std::vector<std::string> Lines() const;
+  void Clear();  // the in-memory lines only
+
+  // Writes the trace to the file from now on (created or emptied first);
+  // returns why it cannot, naming the file. An empty path stops writing.
+  std::optional<std::string> SetFile(const std::filesystem::path& path);
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<std::string> lines_;
+  std::ofstream file_;
+};
+
+}  // namespace hw

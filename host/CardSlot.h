@@ -1,0 +1,49 @@
+// The handheld's SD slot as the host wires it: the host controller with
+// its bus trace, the platform's SD bus driver on top, and the FM tuner
+// card that goes in and out of the slot. Insertion and removal return only
+// when the platform has fully handled them (driver loaded and its
+// load-time image on the chip, or driver unloaded), so scripted runs are
+// deterministic.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cards/RadioCard.h"
+#include "sd/SdHost.h"
+
+namespace ce {
+class SdBus;
+}
+
+namespace host {
+
+class CardSlot {
+ public:
+  // The card receives the scene in the file, or the built-in one. On a
+  // bad scene or trace file returns nullptr and the reason in error.
+  static std::unique_ptr<CardSlot> Create(hw::Clock& clock, const std::optional<std::filesystem::path>& scene,
+                                          const std::optional<std::filesystem::path>& trace, std::string& error);
+  ~CardSlot();
+  CardSlot(const CardSlot&) = delete;
+  CardSlot& operator=(const CardSlot&) = delete;
+
+  // Return an error message, empty on success.
+  std::string Insert();
+  std::string Remove();
+  bool Present() const;
+
+  hw::RadioCard::View Observe() const { return card_->Observe(); }
+  hw::SdHost& sdHost() { return *sdHost_; }
+
+ private:
+  CardSlot(hw::Clock& clock, hw::Scene scene);
+
+  std::unique_ptr<hw::SdHost> sdHost_;
+  std::shared_ptr<hw::RadioCard> card_;
+  std::unique_ptr<ce::SdBus> bus_;
+};
+
+}  // namespace host

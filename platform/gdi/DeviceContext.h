@@ -1,0 +1,151 @@
+// GDI's objects and device contexts, and the tables their handles resolve
+// in. A handle is never reused, so a deleted object or a released device
+// context simply stops resolving: drawing through it fails with
+// ERROR_INVALID_HANDLE and touches nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <variant>
+
+#include "gdi/Bitmap.h"
+#include "gdi/Raster.h"
+#include "kernel/HandleTable.h"
+#include "wingdi.h"
+
+#include "gdi/WindowArea.h"
+
+namespace hw {
+class Panel;
+}
+
+namespace ce {
+// BeginPaint's question to the window manager (see SetPaintStarter);
+// client is the answer when no window manager has said how.
+PaintStart StartPaint(HWND window, HDC dc, const RECT& client);
+}  // namespace ce
+
+namespace ce::gdi {
+
+struct Brush {
+  Rgb colour = 0;
+  bool hollow = false;
+};
+struct Pen {
+  Rgb colour = 0;
+  bool hollow = false;
+};
+struct Font {
+  LOGFONTW log{};
+};
+
+struct GdiObject {
+  std::variant<Bitmap, Brush, Pen, Font> value;
+  bool stock = false;  // stock objects are never deleted
+
+  DWORD Type() const;
+  Bitmap* AsBitmap() { return std::get_if<Bitmap>(&value); }
+  Brush* AsBrush() { return std::get_if<Brush>(&value); }
+  Font* AsFont() { return std::get_if<Font>(&value); }
+};
+
+using ObjectRef = std::shared_ptr<GdiObject>;
+
+// An object a device context holds, with the handle it was selected by
+// (SelectObject gives that handle back).
+struct Selected {
+  std::uintptr_t handle = 0;
+  ObjectRef object;
+};
+
+class DeviceContext {
+ public:
+  enum class Kind {
+    Memory,  // draws into its selected bitmap
+    Window,  // draws into a window's client area on the screen
+    Screen,  // draws anywhere on the screen
+  };
+
+  DeviceContext(Kind kind, HWND window) : kind_(kind), window_(window) {}
+
+  Kind kind() const { return kind_; }
+  HWND window() const { return window_; }
+
+  Selected bitmap, brush, pen, font;
+  COLORREF textColour = 0x000000;
+  COLORREF bkColour = 0xFFFFFF;
+  int bkMode = OPAQUE;
+  // Set by BeginPaint: drawing stays inside this client rectangle.
+  std::optional<RECT> paintClip;
+
+  // Where this context draws now. nullopt when its window is gone (the
+  // caller fails with ERROR_INVALID_HANDLE). For the screen, panel is set
+  // and its mutex must be held while the pixels are touched.
+  struct Place {
+    Target target;
+    hw::Panel* panel = nullptr;
+    Bitmap* bitmap = nullptr;  // memory contexts
+  };
+  std::optional<Place> Resolve();
+
+ private:
+  Kind kind_;
+  HWND window_;
+};
+
+using DcRef = std::shared_ptr<DeviceContext>;
+
+class Gdi {
+ public:
+  static Gdi& Instance();
+
+  HandleTable<GdiObject> objects{0x60000000, 4};
+  HandleTable<DeviceContext> dcs{0x70000000, 4};
+
+  // Stock object handle for GetStockObject's index; 0 for none.
+  std::uintptr_t Stock(int index) const;
+  std::uintptr_t DefaultBitmap() const { return defaultBitmap_; }
+
+  DcRef Dc(HDC dc) const { return dcs.Get(reinterpret_cast<std::uintptr_t>(dc)); }
+  ObjectRef Object(HGDIOBJ h) const { return objects.Get(reinterpret_cast<std::uintptr_t>(h)); }
+
+  // A new device context with the default objects selected.
+  HDC NewDc(DeviceContext::Kind kind, HWND window);
+  // Releases everything the context holds and forgets its handle.
+  bool DropDc(HDC dc);
+
+ private:
+  Gdi();
+  std::array<std::uintptr_t, 20> stock_{};
+  std::uintptr_t defaultBitmap_ = 0;
+};
+
+// Holds the panel's lock for as long as it lives, when drawing touches the
+// screen, and tells the front ends afterwards that the screen changed.
+class PanelGuard {
+ public:
+  // changes: false for a guard that only reads.
+  explicit PanelGuard(hw::Panel* a, hw::Panel* b = nullptr, bool changes = true);
+  ~PanelGuard();
+  PanelGuard(const PanelGuard&) = delete;
+  PanelGuard& operator=(const PanelGuard&) = delete;
+
+ private:
+  hw::Panel* panel_;
+  bool changes_;
+  std::unique_lock<std::mutex> lock_;
+};
+
+// The view of the panel's pixels as a 32-bit picture.
+Surface PanelSurface(hw::Panel& panel);
+
+// The handle as the API hands it out.
+template <class H>
+H HandleOf(std::uintptr_t value) {
+  return reinterpret_cast<H>(value);
+}
+
+}  // namespace ce::gdi

@@ -1,0 +1,21 @@
+// What GDI's API files share, and what the rest of the platform asks of
+// GDI in C++ terms.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "gdi/DeviceContext.h"
+
+namespace ce::gdi {
+
+// The device context of a handle; nullptr with ERROR_INVALID_HANDLE.
+DcRef DcOrFail(HDC hdc);
+
+// A bitmap from a packed DIB (BITMAPINFOHEADER, colour table, pixels), as
+// bitmap resources hold them. nullptr with error saying what is wrong;
+// the bytes are never read past their end.
+HBITMAP BitmapFromPackedDib(std::span<const std::uint8_t> dib, std::string& error);
+
+}  // namespace ce::gdi

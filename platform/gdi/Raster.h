@@ -1,0 +1,56 @@
+// The raster engine: block transfers with the platform's ternary raster
+// operations (every boolean function of pattern, source and destination),
+// clipped to both pictures and to the destination's visible rectangles.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "gdi/Bitmap.h"
+#include "wingdi.h"
+
+namespace ce::gdi {
+
+// Where drawing lands: a picture, the offset of the drawing's (0, 0) on
+// it, and the rectangles (picture coordinates) it may change.
+struct Target {
+  Surface surface;
+  POINT origin{0, 0};
+  std::vector<RECT> clip;
+};
+
+// How colours cross between monochrome and colour pictures. A monochrome
+// device bitmap as the source draws its 0 bits in monoSource[0] (the
+// destination's text colour) and its 1 bits in monoSource[1] (its
+// background colour). A colour source drawn into a monochrome device
+// bitmap gives 1 (white) where it has sourceBackground, else 0.
+struct ColourRules {
+  std::optional<std::array<Rgb, 2>> monoSource;
+  std::optional<Rgb> sourceBackground;
+};
+
+// The boolean function of a raster operation (its middle byte).
+inline unsigned RopIndex(DWORD rop) { return (rop >> 16) & 0xFF; }
+bool RopUsesSource(unsigned index);
+bool RopUsesDestination(unsigned index);
+// Applies the function to n destination pixels, with source pixels s
+// (may be null when the operation does not use them) and pattern p.
+void ApplyRop(unsigned index, Rgb* d, const Rgb* s, Rgb p, int n);
+
+class Painter {
+ public:
+  // Transfers w x h pixels from (sx, sy) of src to (x, y) of the target
+  // (logical coordinates). Parts that lie outside either picture or
+  // outside the clip stay as they were. Negative sizes draw nothing.
+  static void Blit(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, DWORD rop,
+                   Rgb pattern, const ColourRules& rules = {});
+  static void Fill(const Target& dst, const RECT& rect, Rgb colour);
+};
+
+// Rectangle helpers (left/top inclusive, right/bottom exclusive).
+RECT Intersect(const RECT& a, const RECT& b);
+inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+}  // namespace ce::gdi

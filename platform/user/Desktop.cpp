@@ -1,0 +1,77 @@
+#include "user/Desktop.h"
+
+#include "user/WindowManager.h"
+#include "windows.h"
+
+namespace ce {
+
+std::vector<WindowInfo> ListWindows() {
+  auto& wm = WindowManager::Get();
+  auto lock = wm.Lock();
+  std::vector<WindowInfo> list;
+  wm.tree().ForEach([&](const WindowPtr& w) {
+    if (w->destroying) return;
+    list.push_back(WindowInfo{w->handle, w->windowClass->name, w->title, w->text, wm.tree().Shown(*w), w->rect,
+                              w->IsChild()});
+  });
+  return list;
+}
+
+HWND ProgramMainWindow() {
+  auto& wm = WindowManager::Get();
+  auto lock = wm.Lock();
+  HWND oldest = nullptr;
+  for (HWND h : wm.tree().TopLevel()) {
+    WindowPtr w = wm.tree().Find(h);
+    if (w && !w->destroying && (!oldest || reinterpret_cast<std::uintptr_t>(h) < reinterpret_cast<std::uintptr_t>(oldest)))
+      oldest = h;
+  }
+  return oldest;
+}
+
+void DestroyThreadWindows() {
+  auto& wm = WindowManager::Get();
+  const auto thread = std::this_thread::get_id();
+  for (;;) {
+    HWND victim = nullptr;
+    {
+      auto lock = wm.Lock();
+      for (HWND h : wm.tree().TopLevel())
+        if (WindowPtr w = wm.tree().Find(h); w && w->thread == thread && !w->destroying) victim = h;
+    }
+    if (!victim) break;
+    wm.Destroy(victim);
+  }
+  auto lock = wm.Lock();
+  wm.timers().KillAllOfThread(thread);
+  MessageQueue& queue = wm.QueueOf(thread);
+  queue.posted.clear();
+  queue.input.clear();
+  queue.quit = false;
+}
+
+void SetSystemInput(hw::InputDevice* device) { WindowManager::Get().SetInput(device); }
+hw::InputDevice& SystemInput() { return WindowManager::Get().input(); }
+void SetRaiseHandler(std::function<void()> handler) { WindowManager::Get().SetRaiseHandler(std::move(handler)); }
+int AddIdleHook(std::function<void()> hook) { return WindowManager::Get().AddIdleHook(std::move(hook)); }
+void RemoveIdleHook(int id) { WindowManager::Get().RemoveIdleHook(id); }
+void WakeMessageLoops() { WindowManager::Get().WakeAll(); }
+
+void SetScreenCovers(std::vector<RECT> covers) {
+  auto& wm = WindowManager::Get();
+  auto lock = wm.Lock();
+  wm.tree().SetScreenCovers(std::move(covers));
+}
+
+void PumpMessagesUntil(const std::function<bool()>& done) {
+  auto& wm = WindowManager::Get();
+  MSG msg;
+  while (!done()) {
+    if (!wm.Retrieve(msg, nullptr, 0, 0, true, true, done)) continue;
+    if (msg.message == WM_QUIT) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace ce

@@ -1,0 +1,111 @@
+#include "user/TimerTable.h"
+
+#include "kernel/Kernel.h"
+
+namespace ce {
+
+UINT_PTR TimerTable::Set(HWND window, UINT_PTR id, UINT intervalMs, TIMERPROC proc, std::thread::id thread) {
+  if (!window) {
+    auto existing = timers_.find(TimerKey{nullptr, id});
+    if (id == 0 || existing == timers_.end() || existing->second.thread != thread) {
+      do {
+        id = nextWindowlessId_++;
+        if (nextWindowlessId_ == 0) nextWindowlessId_ = 1;
+      } while (timers_.contains(TimerKey{nullptr, id}));
+    }
+  }
+  // A zero interval would fire again at the same instant for ever.
+  if (intervalMs == 0) intervalMs = 1;
+  TimerKey key{window, id};
+  auto [it, inserted] = timers_.try_emplace(key, Timer{intervalMs, proc, thread, &SystemClock()});
+  Timer& timer = it->second;
+  if (!inserted) {
+    Cancel(timer);
+    timer = Timer{intervalMs, proc, thread, &SystemClock()};
+  }
+  timer.generation = nextGeneration_++;
+  Schedule(key, timer, timer.clock->NowUs() + std::uint64_t{intervalMs} * 1000);
+  return id;
+}
+
+bool TimerTable::Kill(HWND window, UINT_PTR id) {
+  auto it = timers_.find(TimerKey{window, id});
+  if (it == timers_.end()) return false;
+  Cancel(it->second);
+  timers_.erase(it);
+  return true;
+}
+
+void TimerTable::KillAllOf(HWND window) {
+  for (auto it = timers_.begin(); it != timers_.end();) {
+    if (it->first.window == window) {
+      Cancel(it->second);
+      it = timers_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void TimerTable::KillAllOfThread(std::thread::id thread) {
+  for (auto it = timers_.begin(); it != timers_.end();) {
+    if (it->second.thread == thread) {
+      Cancel(it->second);
+      it = timers_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t generation) {
+  auto it = timers_.find(key);
+  if (it == timers_.end() || it->second.generation != generation) return std::nullopt;
+  Timer& timer = it->second;
+  timer.event = 0;
+  if (timer.expiredOrder == 0) timer.expiredOrder = nextExpiredOrder_++;
+  // The next period counts from when this one was due, so a timer keeps
+  // its rhythm; one that fell behind (real time) starts afresh from now.
+  hw::Clock::Micros next = timer.due + std::uint64_t{timer.intervalMs} * 1000;
+  hw::Clock::Micros now = timer.clock->NowUs();
+  if (next <= now) next = now + std::uint64_t{timer.intervalMs} * 1000;
+  Schedule(key, timer, next);
+  return timer.thread;
+}
+
+std::optional<MSG> TimerTable::TakeExpired(std::thread::id thread, HWND filter, bool remove, DWORD time) {
+  std::map<TimerKey, Timer>::iterator best = timers_.end();
+  for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+    const Timer& timer = it->second;
+    if (timer.expiredOrder == 0 || timer.thread != thread) continue;
+    if (filter && it->first.window != filter) continue;
+    if (best == timers_.end() || timer.expiredOrder < best->second.expiredOrder) best = it;
+  }
+  if (best == timers_.end()) return std::nullopt;
+  if (remove) best->second.expiredOrder = 0;
+  MSG msg{};
+  msg.hwnd = best->first.window;
+  msg.message = WM_TIMER;
+  msg.wParam = best->first.id;
+  msg.lParam = reinterpret_cast<LPARAM>(best->second.proc);
+  msg.time = time;
+  return msg;
+}
+
+bool TimerTable::HasCallback(HWND window, UINT_PTR id, TIMERPROC proc) const {
+  auto it = timers_.find(TimerKey{window, id});
+  return it != timers_.end() && it->second.proc == proc;
+}
+
+void TimerTable::Schedule(TimerKey key, Timer& timer, hw::Clock::Micros due) {
+  timer.due = due;
+  std::uint64_t generation = timer.generation;
+  timer.event = timer.clock->ScheduleAt(due, [this, key, generation] { onDue_(key, generation); });
+}
+
+void TimerTable::Cancel(Timer& timer) {
+  if (timer.event) timer.clock->Cancel(timer.event);
+  timer.event = 0;
+}
+
+}  // namespace ce

@@ -1,0 +1,390 @@
+#include "user/WindowManager.h"
+
+#include <chrono>
+
+#include "gdi/WindowArea.h"
+#include "kernel/Kernel.h"
+#include "kernel/LastError.h"
+#include "kernel/Utf.h"
+#include "user/DeviceWindows.h"
+#include "user/Rects.h"
+
+namespace ce {
+
+std::u16string FoldName(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded) c = FoldCase(c);
+  return folded;
+}
+
+DWORD MessageTime() { return static_cast<DWORD>(SystemClock().NowMs()); }
+
+WindowManager& WindowManager::Get() {
+  static WindowManager manager;
+  return manager;
+}
+
+WindowManager::WindowManager()
+    : timers_([this](TimerKey key, std::uint64_t generation) { OnTimerDue(key, generation); }) {
+  ownInput_.SetListener([this] { WakeAll(); });
+  // GDI asks us where each window is on the screen and what of it shows.
+  SetWindowAreaProvider([this](HWND handle) {
+    WindowArea area;
+    auto lock = Lock();
+    if (!handle) {
+      area.alive = true;
+      area.client = WindowTree::kScreen;
+      area.visible = {WindowTree::kScreen};
+      return area;
+    }
+    WindowPtr window = tree_.Find(handle);
+    if (!window) return area;
+    area.alive = true;
+    area.clientOrigin = POINT{window->rect.left, window->rect.top};
+    area.client = window->ClientRect();
+    area.visible = tree_.VisibleRects(*window);
+    return area;
+  });
+}
+
+MessageQueue& WindowManager::QueueOf(std::thread::id thread) {
+  auto& queue = queues_[thread];
+  if (!queue) queue = std::make_unique<MessageQueue>();
+  return *queue;
+}
+
+void WindowManager::Wake(std::thread::id thread) {
+  MessageQueue& queue = QueueOf(thread);
+  queue.woken = true;
+  queue.cv.notify_all();
+}
+
+void WindowManager::WakeAll() {
+  auto lock = Lock();
+  WakeAllLocked();
+}
+
+void WindowManager::WakeAllLocked() {
+  for (auto& [thread, queue] : queues_) {
+    queue->woken = true;
+    queue->cv.notify_all();
+  }
+}
+
+WindowPtr WindowManager::Checked(HWND handle) {
+  WindowPtr window = tree_.Find(handle);
+  if (!window) SetThreadError(ERROR_INVALID_WINDOW_HANDLE);
+  return window;
+}
+
+std::shared_ptr<const WindowClass> WindowManager::FindClass(std::u16string_view name) const {
+  auto it = classes_.find(FoldName(name));
+  return it == classes_.end() ? nullptr : it->second;
+}
+
+ATOM WindowManager::AddClass(WindowClass cls) {
+  std::u16string key = FoldName(cls.name);
+  if (classes_.contains(key)) return 0;
+  cls.atom = nextAtom_++;
+  ATOM atom = cls.atom;
+  classes_.emplace(std::move(key), std::make_shared<const WindowClass>(std::move(cls)));
+  return atom;
+}
+
+bool WindowManager::RemoveClass(std::u16string_view name, HINSTANCE instance) {
+  auto it = classes_.find(FoldName(name));
+  if (it == classes_.end() || (instance && it->second->instance != instance)) return false;
+  classes_.erase(it);
+  return true;
+}
+
+LRESULT WindowManager::Send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC proc;
+  {
+    auto lock = Lock();
+    WindowPtr window = Checked(handle);
+    if (!window) return 0;
+    proc = window->proc;
+  }
+  return proc ? proc(handle, message, wParam, lParam) : 0;
+}
+
+bool WindowManager::Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto lock = Lock();
+  std::thread::id thread = std::this_thread::get_id();
+  if (handle) {
+    WindowPtr window = Checked(handle);
+    if (!window) return false;
+    thread = window->thread;
+  }
+  MSG msg{handle, message, wParam, lParam, MessageTime(), router_.LastPen()};
+  QueueOf(thread).posted.push_back(msg);
+  Wake(thread);
+  return true;
+}
+
+namespace {
+
+bool Matches(const MSG& msg, HWND filter, UINT first, UINT last) {
+  if (filter && msg.hwnd != filter) return false;
+  if (first == 0 && last == 0) return true;
+  return msg.message >= first && msg.message <= last;
+}
+
+}  // namespace
+
+bool WindowManager::TakeQueued(MessageQueue& queue, MSG& msg, HWND filter, UINT first, UINT last, bool remove) {
+  for (auto* list : {&queue.posted, &queue.input}) {
+    for (auto it = list->begin(); it != list->end(); ++it) {
+      if (!Matches(*it, filter, first, last)) continue;
+      msg = *it;
+      if (remove) list->erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::optional<MSG> WindowManager::PaintMessage(std::thread::id thread, HWND filter) {
+  std::optional<MSG> paint;
+  tree_.ForEach([&](const WindowPtr& window) {
+    if (paint || window->thread != thread || !window->HasUpdate() || window->destroying) return;
+    if (filter && window->handle != filter) return;
+    if (!tree_.Shown(*window)) return;
+    paint = MSG{window->handle, WM_PAINT, 0, 0, MessageTime(), router_.LastPen()};
+  });
+  return paint;
+}
+
+bool WindowManager::RouteOneInput() {
+  std::optional<hw::InputEvent> event = input().Take();
+  if (!event) return false;
+  RoutedInput routed;
+  {
+    auto lock = Lock();
+    auto result = router_.Route(*event, tree_, MessageTime());
+    if (!result) return true;
+    routed = *result;
+  }
+  if (routed.activate) Activate(routed.activate);
+  auto lock = Lock();
+  WindowPtr window = tree_.Find(routed.msg.hwnd);
+  if (!window) return true;
+  QueueOf(window->thread).input.push_back(routed.msg);
+  Wake(window->thread);
+  return true;
+}
+
+bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool remove, bool wait,
+                             const std::function<bool()>& stop) {
+  const std::thread::id thread = std::this_thread::get_id();
+  std::unique_lock lock(mutex_);
+  MessageQueue& queue = QueueOf(thread);
+  for (;;) {
+    queue.woken = false;
+    bool found = TakeQueued(queue, msg, filter, first, last, remove);
+    if (!found && input_->Pending()) {
+      lock.unlock();
+      RouteOneInput();
+      lock.lock();
+      continue;
+    }
+    if (!found && queue.quit) {
+      msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0, MessageTime(), router_.LastPen()};
+      if (remove) queue.quit = false;
+      found = true;
+    }
+    if (!found) {
+      if (auto paint = PaintMessage(thread, filter)) {
+        msg = *paint;
+        found = true;
+      } else if (auto timer = timers_.TakeExpired(thread, filter, remove, MessageTime())) {
+        msg = *timer;
+        found = true;
+      }
+    }
+    if (found) {
+      if (remove) queue.last = msg;
+      return true;
+    }
+    lock.unlock();
+    Idle();
+    if (!wait || (stop && stop())) return false;
+    lock.lock();
+    if (queue.woken) continue;
+    WaitForWork(lock, queue);
+  }
+}
+
+void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue& queue) {
+  hw::Clock& clock = SystemClock();
+  if (clock.IsVirtual()) {
+    // Nothing to do now: let the time jump to whatever is due next.
+    lock.unlock();
+    std::optional<hw::Clock::Micros> next = clock.NextDueUs();
+    if (next) clock.AdvanceTo(*next);
+    lock.lock();
+    if (next) return;
+    // Nothing is scheduled at all: only another thread can bring work.
+    queue.cv.wait_for(lock, std::chrono::milliseconds(5), [&] { return queue.woken; });
+    return;
+  }
+  // Real time: timers and input wake us; look at the other programs'
+  // requests now and then.
+  queue.cv.wait_for(lock, std::chrono::milliseconds(100), [&] { return queue.woken; });
+}
+
+void WindowManager::Idle() {
+  if (auto raise = DeviceWindows::Get().TakeRaiseRequest()) {
+    HWND handle = reinterpret_cast<HWND>(*raise);
+    bool known;
+    {
+      auto lock = Lock();
+      known = tree_.Find(handle) != nullptr;
+    }
+    if (known) {
+      Activate(handle);
+      std::function<void()> handler;
+      {
+        auto lock = Lock();
+        handler = raiseHandler_;
+      }
+      if (handler) handler();
+    }
+  }
+  std::vector<std::function<void()>> hooks;
+  {
+    auto lock = Lock();
+    for (const auto& [id, hook] : idleHooks_) hooks.push_back(hook);
+  }
+  for (const auto& hook : hooks) hook();
+}
+
+void WindowManager::OnTimerDue(TimerKey key, std::uint64_t generation) {
+  auto lock = Lock();
+  if (auto thread = timers_.Expire(key, generation)) Wake(*thread);
+}
+
+void WindowManager::Activate(HWND handle) {
+  HWND old;
+  HWND top;
+  {
+    auto lock = Lock();
+    WindowPtr root = tree_.Root(tree_.Find(handle));
+    if (!root || root->destroying) return;
+    top = root->handle;
+    // Owned windows stay in front of their owner.
+    std::vector<HWND> owned;
+    for (HWND h : tree_.TopLevel())
+      if (WindowPtr w = tree_.Find(h); w && w->owner == top) owned.push_back(h);
+    std::vector<HWND> raised{top};
+    for (auto it = owned.rbegin(); it != owned.rend(); ++it) raised.push_back(*it);
+    for (HWND h : raised) {
+      WindowPtr w = tree_.Find(h);
+      if (!w) continue;
+      // Only what was covered needs painting once in front.
+      bool covered = false;
+      for (HWND other : tree_.TopLevel()) {
+        if (other == h) break;
+        WindowPtr o = tree_.Find(other);
+        covered = covered || (o && !o->destroying && o->Visible() && !Empty(Intersect(o->rect, w->rect)));
+      }
+      if (!tree_.BringToFront(h) || !covered || !tree_.Shown(*w)) continue;
+      for (const WindowPtr& part : tree_.Subtree(w)) AddUpdate(*part, part->rect, true);
+      Wake(w->thread);
+    }
+    old = router_.foreground;
+    if (old == top) return;
+    router_.foreground = top;
+    router_.focus = top;
+  }
+  if (old) Send(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(top));
+  Send(top, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+  SetThreadError(ERROR_SUCCESS);
+}
+
+bool WindowManager::Destroy(HWND handle) {
+  std::vector<HWND> owned;
+  HWND next = nullptr;
+  bool wasForeground;
+  {
+    auto lock = Lock();
+    WindowPtr window = Checked(handle);
+    if (!window || window->destroying) return window != nullptr;
+    for (HWND h : tree_.TopLevel())
+      if (WindowPtr w = tree_.Find(h); w && w->owner == handle) owned.push_back(h);
+    wasForeground = router_.foreground == handle;
+  }
+  for (HWND h : owned) Destroy(h);
+
+  std::vector<WindowPtr> subtree;
+  {
+    auto lock = Lock();
+    WindowPtr window = tree_.Find(handle);
+    if (!window || window->destroying) return window != nullptr;
+    subtree = tree_.Subtree(window);
+    for (const WindowPtr& w : subtree) w->destroying = true;
+    if (tree_.Shown(*window)) tree_.Uncover(window, window->rect);
+    if (wasForeground) {
+      for (HWND h : tree_.TopLevel()) {
+        WindowPtr w = tree_.Find(h);
+        if (w && h != handle && !w->destroying && w->Visible()) {
+          next = h;
+          break;
+        }
+      }
+    }
+  }
+  if (wasForeground) {
+    if (next) {
+      Activate(next);
+    } else {
+      {
+        auto lock = Lock();
+        router_.foreground = nullptr;
+        router_.focus = nullptr;
+      }
+      Send(handle, WM_ACTIVATE, WA_INACTIVE, 0);
+    }
+  }
+  // WM_DESTROY goes to the window first, then to its children.
+  for (auto it = subtree.rbegin(); it != subtree.rend(); ++it) Send((*it)->handle, WM_DESTROY, 0, 0);
+
+  auto lock = Lock();
+  for (const WindowPtr& w : subtree) {  // children first
+    timers_.KillAllOf(w->handle);
+    router_.Forget(w->handle);
+    if (!w->IsChild()) DeviceWindows::Get().Withdraw(w->handle);
+    for (auto& [thread, queue] : queues_) std::erase_if(queue->input, [&](const MSG& m) { return m.hwnd == w->handle; });
+    tree_.Remove(w->handle);
+  }
+  return true;
+}
+
+hw::InputDevice& WindowManager::input() { return *input_; }
+
+void WindowManager::SetInput(hw::InputDevice* device) {
+  hw::InputDevice* chosen = device ? device : &ownInput_;
+  chosen->SetListener([this] { WakeAll(); });
+  auto lock = Lock();
+  input_ = chosen;
+}
+
+int WindowManager::AddIdleHook(std::function<void()> hook) {
+  auto lock = Lock();
+  int id = nextIdleHook_++;
+  idleHooks_.emplace(id, std::move(hook));
+  return id;
+}
+
+void WindowManager::RemoveIdleHook(int id) {
+  auto lock = Lock();
+  idleHooks_.erase(id);
+}
+
+void WindowManager::SetRaiseHandler(std::function<void()> handler) {
+  auto lock = Lock();
+  raiseHandler_ = std::move(handler);
+}
+
+}  // namespace ce

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "cards/ScriptedCard.h"
+#include "sd/SdHost.h"
+
+namespace {
+
+using hw::SdStatus;
+
+struct CountingListener : hw::SdHostListener {
+  int inserted = 0, removed = 0, interrupts = 0;
+  void OnCardInserted() override { ++inserted; }
+  void OnCardRemoved() override { ++removed; }
+  void OnCardInterrupt() override { ++interrupts; }
+};
+
+class SdHostTest : public ::testing::Test {
+ protected:
+  hw::Clock clock_{hw::Clock::Mode::Virtual};
+  hw::SdHost host_{clock_};
+  std::shared_ptr<hw::ScriptedCard> card_ = std::make_shared<hw::ScriptedCard>();
+};
+
+TEST_F(SdHostTest, ExtendedWriteAndReadDecodeTheArgumentAndAreTraced) {
+  ASSERT_TRUE(host_.Insert(card_));
+  clock_.SleepMs(12);
+  std::array<std::uint8_t, 8> image{0, 0, 0, 0x40, 0, 0, 0, 0};
+  EXPECT_EQ(host_.Execute(53, 0x9400CC08, image).status, SdStatus::Ok);
+  card_->SetReadData(0x66, {1, 2, 3, 4, 5, 6, 7, 8});
+  std::array<std::uint8_t, 8> read{};
+  hw::SdResponse response = host_.Execute(53, 0x1400CC08, read);
+  EXPECT_EQ(response.status, SdStatus::Ok);
+  EXPECT_EQ(response.flags, hw::kR5StateCommand);
+  EXPECT_EQ(read, (std::array<std::uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+
+  auto transfers = card_->Transfers();
+  ASSERT_EQ(transfers.size(), 2u);
+  EXPECT_TRUE(transfers[0].write);
+  EXPECT_FALSE(transfers[0].direct);
+  EXPECT_EQ(transfers[0].function, 1u);
+  EXPECT_EQ(transfers[0].address, 0x66u);
+  EXPECT_EQ(transfers[0].data, std::vector<std::uint8_t>(image.begin(), image.end()));
+  EXPECT_FALSE(transfers[1].write);
+
+  auto lines = host_.trace().Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "t=12 CMD53 W fn=1 reg=0x66 00 00 00 40 00 00 00 00 status=0 arg=0x9400CC08");
+  EXPECT_EQ(lines[1], "t=12 CMD53 R fn=1 reg=0x66 01 02 03 04 05 06 07 08 status=0 arg=0x1400CC08");
+}
+
+TEST_F(SdHostTest, RefusesWhatTheRegisterWindowsCannotTake) {
+  ASSERT_TRUE(host_.Insert(card_));
+  std::array<std::uint8_t, 8> data{};
+  // Block mode, a fixed address, a buffer shorter than the count, an unknown command.
+  EXPECT_EQ(host_.Execute(53, 0x9400CC08 | (1u << 27), data).status, SdStatus::IllegalCommand);
+  EXPECT_EQ(host_.Execute(53, 0x9400CC08 & ~(1u << 26), data).status, SdStatus::IllegalCommand);
+  EXPECT_EQ(host_.Execute(53, 0x9400CC10, data).status, SdStatus::OutOfRange);  // 16 bytes
+  hw::SdResponse unknown = host_.Execute(17, 0, data);
+  EXPECT_EQ(unknown.status, SdStatus::IllegalCommand);
+  EXPECT_TRUE(unknown.flags & hw::kR5IllegalCommand);
+  EXPECT_TRUE(card_->Transfers().empty());
+  // A card that fails a transfer says so in the response flags.
+  card_->QueueStatus(SdStatus::CardError);
+  EXPECT_TRUE(host_.Execute(53, 0x9400CC08, data).flags & hw::kR5Error);
+}
+
+TEST_F(SdHostTest, DirectCommandCarriesOneByteEachWay) {
+  ASSERT_TRUE(host_.Insert(card_));
+  card_->SetReadData(0, {0x5A});
+  std::span<std::uint8_t> none;
+  hw::SdResponse read = host_.Execute(52, 0x10000000, none);  // read fn 1, address 0
+  EXPECT_EQ(read.data, 0x5A);
+  host_.Execute(52, 0x80000000 | (1u << 28) | (0x12u << 9) | 0x34, none);
+  auto transfers = card_->Transfers();
+  ASSERT_EQ(transfers.size(), 2u);
+  EXPECT_TRUE(transfers[0].direct);
+  EXPECT_EQ(transfers[1].address, 0x12u);
+  EXPECT_EQ(transfers[1].data, std::vector<std::uint8_t>{0x34});
+  EXPECT_EQ(host_.trace().Lines()[0], "t=0 CMD52 R fn=1 reg=0x0 5a status=0 arg=0x10000000");
+}
+
+TEST_F(SdHostTest, SlotChangesAndInterruptsReachTheListener) {
+  CountingListener listener;
+  host_.SetListener(&listener);
+  std::array<std::uint8_t, 8> data{};
+  EXPECT_EQ(host_.Execute(53, 0x9400CC08, data).status, SdStatus::NoCard);
+  EXPECT_EQ(host_.trace().Lines().back(), "t=0 CMD53 W fn=1 reg=0x66 00 00 00 00 00 00 00 00 status=1 arg=0x9400CC08");
+
+  hw::SdCardInfo info;
+  info.interfaceMode = 1;
+  info.clockHz = 20'000'000;
+  card_->SetInfo(info);
+  ASSERT_TRUE(host_.Insert(card_));
+  EXPECT_FALSE(host_.Insert(std::make_shared<hw::ScriptedCard>()));  // one slot
+  EXPECT_EQ(host_.Interface().mode, 1u);
+  EXPECT_EQ(host_.Interface().clockHz, 20'000'000u);
+  card_->RaiseInterrupt();
+  EXPECT_EQ(host_.Remove(), card_);
+  EXPECT_FALSE(card_->Powered());
+  card_->RaiseInterrupt();  // a card out of the slot has no line to raise
+  EXPECT_EQ(host_.Remove(), nullptr);
+  EXPECT_EQ(listener.inserted, 1);
+  EXPECT_EQ(listener.removed, 1);
+  EXPECT_EQ(listener.interrupts, 1);
+  host_.SetListener(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
+#include "UserFixture.h"
+
+extern char** environ;
+
+namespace {
+
+class CrossProcessTest : public UserTest {
+ protected:
+  void SetUp() override {
+    UserTest::SetUp();
+    std::string pattern = (std::filesystem::temp_directory_path() / "ondrel-windows-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    ce::SetDeviceRoot(root_);
+  }
+  void TearDown() override {
+    UserTest::TearDown();
+    ce::SetDeviceRoot({});
+    std::filesystem::remove_all(root_);
+  }
+
+  // Runs the other program to its end; its exit status.
+  int Finder(const std::string& cls, const std::string& title) {
+    std::string root = root_.string();
+    const char* argv[] = {WINDOW_FINDER_PATH, root.c_str(), cls.c_str(), title.c_str(), nullptr};
+    pid_t pid;
+    if (posix_spawn(&pid, WINDOW_FINDER_PATH, nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::filesystem::path root_;
+};
+
+TEST_F(CrossProcessTest, ASecondProgramFindsTheWindowAndBringsItToTheFront) {
+  HWND radio = Make(CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, WS_VISIBLE, nullptr, u"Ondrel");
+  HWND other = Make(0, 26, 240, 294, WS_VISIBLE, nullptr, u"Other");
+  ASSERT_EQ(GetForegroundWindow(), other);
+  int raised = 0;
+  ce::SetRaiseHandler([&] { ++raised; });
+
+  EXPECT_EQ(Finder("TESTWINDOW", "Ondrel"), 0);
+  Drain();  // the request is picked up when the loop has nothing else to do
+  EXPECT_EQ(GetForegroundWindow(), radio);
+  EXPECT_EQ(raised, 1);
+  EXPECT_EQ(WindowFromPoint(POINT{5, 40}), radio);
+  bool activated = false;
+  for (const Seen& s : SeenOf(WM_ACTIVATE)) activated |= s.hwnd == radio && LOWORD(s.wParam) != WA_INACTIVE;
+  EXPECT_TRUE(activated);
+
+  EXPECT_EQ(Finder("TestWindow", "Radio"), 3);  // another title
+  SetWindowTextW(radio, u"Radio");
+  EXPECT_EQ(Finder("TestWindow", "Radio"), 0);  // titles follow changes
+  DestroyWindow(radio);
+  EXPECT_EQ(Finder("TestWindow", "Radio"), 3);  // gone with its window
+  ce::SetRaiseHandler({});
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+#include "Tuning.h"
+
+#include "TunerChannel.h"
+
+static void StartSearchBits(bool up) {
+  tunerState.image[0] |= W0_MUTE | W0_SEARCH;
+  if (up)
+    tunerState.image[2] |= W2_SEARCH_UP;
+  else
+    tunerState.image[2] &= (BYTE)~W2_SEARCH_UP;
+}
+
+static void ClearSearchMode() { tunerState.image[0] &= (BYTE)~W0_SEARCH; }
+
+// A weak stop is only a station when the IF counter says the chip sits on
+// a carrier, both reads agree, the search really went forward, and the
+// pilot tone is there.
+static bool WeakStopAcceptable(int level1, int level2, int moved) {
+  const TunerStatus& status = tunerState.status;
+  if (status.ifCounter > IF_COUNTER_HIGH || status.ifCounter < IF_COUNTER_LOW) return false;
+  int spread = level1 - level2;
+  if (spread < 0) spread = -spread;
+  if (spread > LEVEL_SPREAD_MAX) return false;
+  if (moved <= 0) return false;
+  return status.stereo != 0;
+}
+
+// The caller has set the mute, search-mode and direction bits, so the
+// first write starts the chip's search at start. Searches and their
+// verification always run on the low side.
+int TuneAndVerify(WORD start, bool up) {
+  tunerState.highSideInjection = false;
+  tunerState.targetFrequency = start;
+  ProgramFrequency(start);
+  Sleep(TUNER_SETTLE_MS);
+  WORD stop = (WORD)ReadTunerStatus();
+  int level1 = tunerState.status.level;
+  tunerState.measuredFrequency = stop;
+  if (stop == start) return VERIFY_NOT_MOVED;
+  Sleep(TUNER_SETTLE_MS);
+  // Re-tune plainly where the search stopped and measure there.
+  ClearSearchMode();
+  ProgramFrequency(stop);
+  Sleep(TUNER_SETTLE_MS);
+  ReadTunerStatus();
+  int level2 = tunerState.status.level;
+  if (level2 >= STRONG_LEVEL || level1 >= STRONG_LEVEL) return VERIFY_ACCEPT;
+  int moved = up ? (int)stop - (int)start : (int)start - (int)stop;
+  return WeakStopAcceptable(level1, level2, moved) ? VERIFY_ACCEPT : VERIFY_REJECT;
+}
+
+// Ends a seek on result: a plain tune with the search mode off. The mute
+// bit stays as the search left it; the next tune that chooses the
+// injection side clears it.
+static WORD FinishSeek(WORD result) {
+  ClearSearchMode();
+  ProgramFrequency(result);
+  Sleep(SEEK_FINAL_PAUSE_MS);
+  return result;
+}
+
+static bool InBand(int frequency) {
+  return frequency >= tunerState.bandLower && frequency <= tunerState.bandUpper;
+}
+
+WORD SeekUp(WORD start) {
+  if (!InBand(start)) {
+    tunerState.seekContinue = SEEK_STOP;
+    return FinishSeek(tunerState.bandUpper);
+  }
+  StartSearchBits(true);
+  int r = TuneAndVerify(start, true);
+  if (r == VERIFY_NOT_MOVED) {
+    if (start >= tunerState.bandUpper) {
+      tunerState.seekContinue = SEEK_STOP;
+      return FinishSeek(tunerState.bandUpper);
+    }
+    tunerState.seekContinue = SEEK_CONTINUE_UP;
+    return FinishSeek((WORD)(start + 1));
+  }
+  if (r == VERIFY_REJECT) {
+    // One retry, one channel further on.
+    StartSearchBits(true);
+    r = TuneAndVerify((WORD)(start + 1), true);
+  }
+  WORD stop = tunerState.measuredFrequency;
+  if (InBand(stop) && r == VERIFY_ACCEPT) {
+    tunerState.seekContinue = SEEK_STOP;
+    return FinishSeek(stop);
+  }
+  if (start < tunerState.bandUpper) {
+    tunerState.seekContinue = SEEK_CONTINUE_UP;
+    return FinishSeek(stop);
+  }
+  tunerState.seekContinue = SEEK_STOP;
+  return FinishSeek(tunerState.bandUpper);
+}
+
+WORD SeekDown(WORD start) {
+  if (!InBand(start)) {
+    tunerState.seekContinue = SEEK_STOP;
+    return FinishSeek(tunerState.bandLower);
+  }
+  StartSearchBits(false);
+  int r = TuneAndVerify(start, false);
+  if (r == VERIFY_NOT_MOVED) {
+    if (start <= tunerState.bandLower) {
+      tunerState.seekContinue = SEEK_STOP;
+      return FinishSeek(tunerState.bandLower);
+    }
+    tunerState.seekContinue = SEEK_CONTINUE_DOWN;
+    return FinishSeek((WORD)(start - 1));
+  }
+  if (r == VERIFY_REJECT) {
+    StartSearchBits(false);
+    r = TuneAndVerify((WORD)(start - 1), false);
+  }
+  WORD stop = tunerState.measuredFrequency;
+  if (InBand(stop) && r == VERIFY_ACCEPT) {
+    tunerState.seekContinue = SEEK_STOP;
+    return FinishSeek(stop);
+  }
+  if (start > tunerState.bandLower) {
+    tunerState.seekContinue = SEEK_CONTINUE_DOWN;
+    return FinishSeek(stop);
+  }
+  tunerState.seekContinue = SEEK_STOP;
+  return FinishSeek(tunerState.bandLower);
+}
+
+// The band does not wrap: a seek that reaches an end stops there.
+WORD Seek(int direction) {
+  WORD start = tunerState.currentFrequency;
+  tunerState.currentFrequency = direction != 0 ? SeekUp(start) : SeekDown(start);
+  tunerState.lastTunedFrequency = tunerState.currentFrequency;
+  return tunerState.currentFrequency;
+}
+
+// Probes the level on the low side at the frequency and two channels away
+// (above, or below when the same frequency is tuned again), and takes the
+// high side when the second probe is clearly stronger: a strong signal
+// there would sit on the low side's image.
+void SelectInjection(WORD frequency) {
+  SetProbeMute(1);
+  tunerState.highSideInjection = false;
+  ProgramFrequency(frequency);
+  Sleep(TUNER_SETTLE_MS);
+  ReadTunerStatus();
+  int a = tunerState.status.level;
+  bool retune = frequency == tunerState.lastTunedFrequency;
+  ProgramFrequency((WORD)(retune ? frequency - PROBE_OFFSET : frequency + PROBE_OFFSET));
+  Sleep(TUNER_SETTLE_MS);
+  ReadTunerStatus();
+  int b = tunerState.status.level;
+  tunerState.highSideInjection = b - a > HIGH_SIDE_MARGIN;
+  ProgramFrequency(frequency);
+  SetProbeMute(0);
+}
+
+static bool AtBandEdge(WORD frequency) {
+  return frequency == tunerState.bandLower || frequency == tunerState.bandUpper;
+}
+
+// At a band edge there is no channel beyond to probe; the injection side
+// in force is kept.
+static void TuneCurrent() {
+  ClearSearchMode();
+  if (AtBandEdge(tunerState.currentFrequency))
+    ProgramFrequency(tunerState.currentFrequency);
+  else
+    SelectInjection(tunerState.currentFrequency);
+}
+
+// Direction 1 up, 0 down, anything else tunes the current frequency again.
+WORD Step(int direction) {
+  WORD& current = tunerState.currentFrequency;
+  if (direction == 1) {
+    if (current < tunerState.bandUpper) current++;
+    if (current >= tunerState.bandUpper) current = tunerState.bandUpper;
+  } else if (direction == 0) {
+    if (current > tunerState.bandLower) current--;
+    if (current <= tunerState.bandLower) current = tunerState.bandLower;
+  }
+  TuneCurrent();
+  tunerState.lastTunedFrequency = current;
+  return current;
+}
+
+void SetFrequency(WORD frequency) {
+  if (frequency > tunerState.bandUpper) frequency = tunerState.bandUpper;
+  if (frequency < tunerState.bandLower) frequency = tunerState.bandLower;
+  tunerState.currentFrequency = frequency;
+  TuneCurrent();
+  tunerState.lastTunedFrequency = frequency;
+}
