@@ -4,7 +4,9 @@
 
 #include "CardSlot.h"
 #include "Handheld.h"
+#include "kernel/Kernel.h"
 #include "kernel/Utf.h"
+#include "shell/Power.h"
 #include "user/Desktop.h"
 
 namespace host {
@@ -82,8 +84,12 @@ std::string DumpState(Handheld& handheld) {
   nlohmann::ordered_json state;
   state["t"] = handheld.clock().NowMs();
   state["card"] = CardState(handheld.cardSlot());
-  state["backlight"] = true;
+  state["backlight"] = ce::SystemPanel().backlight();
   state["windows"] = WindowList();
+  // How the program keeps the handheld awake: resets of the idle timer.
+  ce::IdleTimerState idle = ce::IdleTimer();
+  state["idle_resets"] = idle.resets;
+  state["last_idle_reset"] = idle.lastResetMs ? nlohmann::ordered_json(*idle.lastResetMs) : nlohmann::ordered_json();
   std::string line;
   WriteSpaced(state, line);
   return line;

@@ -6,6 +6,7 @@
 #include "Provisioning.h"
 #include "kernel/Kernel.h"
 #include "kernel/Registry.h"
+#include "shell/NavBar.h"
 
 namespace host {
 
@@ -41,10 +42,13 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
   if (!handheld->cardSlot_) return nullptr;
   // Booting ends with the card set up, when it is in the slot.
   if (config.cardInserted) handheld->cardSlot_->Insert();
+  ce::ShowNavigationBar();
+  handheld->navigationBar_ = true;
   return handheld;
 }
 
 Handheld::~Handheld() {
+  if (navigationBar_) ce::HideNavigationBar();
   cardSlot_.reset();  // unloads the driver while the registry is still there
   if (registryMounted_) ce::UnmountRegistry();
   ce::SetDeviceRoot({});

@@ -45,6 +45,7 @@ class Handheld {
   hw::Clock clock_;
   std::filesystem::path root_;
   bool registryMounted_ = false;
+  bool navigationBar_ = false;
   std::vector<std::string> provisioned_;
   std::unique_ptr<CardSlot> cardSlot_;
 };

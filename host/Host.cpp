@@ -1,10 +1,17 @@
 #include "Host.h"
 
+#include <atomic>
+
 #include "Handheld.h"
 #include "Options.h"
 #include "ScriptRunner.h"
 #include "kernel/Registry.h"
 #include "kernel/RunLog.h"
+#include "CardSlot.h"
+#include "frontend/WindowFrontEnd.h"
+#include "kernel/Kernel.h"
+#include "user/Desktop.h"
+#include "windows.h"
 
 namespace host {
 namespace {
@@ -79,11 +86,33 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     logFile.active = true;
   }
 
+  // The handheld shows itself in a desktop window, in real time, unless
+  // told to run headless or there is no display (or nothing to show: no
+  // program and no script); headless runs on the virtual clock.
+  const std::optional<std::filesystem::path> program = ProgramToRun(options);
+  const bool transfer = options.exportRegistry || options.importRegistry;
+  std::atomic<bool> userClosed = false;
+  std::atomic<bool> cardToggle = false;
+  std::unique_ptr<hw::WindowFrontEnd> frontEnd;
+  if (!options.headless && !transfer && (program || options.script)) {
+    std::string whyNot;
+    hw::FrontEndHooks hooks;
+    hooks.onClose = [&userClosed] {
+      userClosed = true;
+      if (HWND main = ce::ProgramMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
+      ce::WakeMessageLoops();
+    };
+    hooks.onCardToggle = [&cardToggle] {
+      cardToggle = true;
+      ce::WakeMessageLoops();
+    };
+    frontEnd = hw::WindowFrontEnd::Open(ce::SystemPanel(), ce::SystemInput(), options.scale, hooks, whyNot);
+    if (!frontEnd) out << "ondrel: no window: " << whyNot << "; running headless instead\n";
+  }
+
   HandheldConfig config;
   config.root = options.root.value_or(DefaultDeviceRoot());
-  // The screen is not built yet: the handheld always runs headless, on
-  // the virtual clock.
-  config.virtualTime = true;
+  config.virtualTime = !frontEnd;
   config.cardInserted = !options.noCard;
   config.scene = options.scene;
   config.busTrace = options.trace;
@@ -94,9 +123,30 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   if (options.exportRegistry || options.importRegistry) return RegistryTransfer(options, *handheld, out, err);
 
   if (!options.script) Report(*handheld, out);
-  const std::optional<std::filesystem::path> program = ProgramToRun(options);
-  if (std::string error = RunScript(script, *handheld, out, program); !error.empty())
-    return Fail(err, options.script ? options.script->string() + ": " + error : error);
+  RunSettings settings;
+  settings.program = program;
+  // In a window without a script the person at the desktop decides when
+  // the run ends.
+  settings.closeAfterScript = !frontEnd || options.script.has_value();
+  settings.userClosed = &userClosed;
+  int cardHook = 0;
+  if (frontEnd) {
+    ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
+    // F5 pulls or inserts the card, on the program's thread.
+    cardHook = ce::AddIdleHook([&cardToggle, &handheld] {
+      if (!cardToggle.exchange(false)) return;
+      CardSlot& slot = handheld->cardSlot();
+      std::string error = slot.Present() ? slot.Remove() : slot.Insert();
+      if (!error.empty()) ce::LogLine("ondrel: " + error);
+    });
+  }
+  std::string error = RunScript(script, *handheld, out, settings);
+  if (frontEnd) {
+    ce::RemoveIdleHook(cardHook);
+    ce::SetRaiseHandler({});
+    frontEnd.reset();
+  }
+  if (!error.empty()) return Fail(err, options.script ? options.script->string() + ": " + error : error);
   if (!options.script && !program)
     out << "ondrel: the radio program is not installed on this handheld yet; nothing more to run\n";
   return 0;

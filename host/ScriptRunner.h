@@ -3,6 +3,7 @@
 // line, as a malformed command does.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -20,7 +21,17 @@ class Handheld;
 // the script runs on the bare desktop. Returns an error message ("line N:
 // ...", or why the program could not run), empty on success. dump lines go
 // to out.
+//
+// In a window the person at the desktop may end the run instead: when
+// userClosed becomes true the program is closed (the window front end's
+// close button does that) and the run ends; with closeAfterScript false
+// the program goes on after the script until then.
+struct RunSettings {
+  std::optional<std::filesystem::path> program;
+  bool closeAfterScript = true;
+  const std::atomic<bool>* userClosed = nullptr;
+};
 std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out,
-                      const std::optional<std::filesystem::path>& program = std::nullopt);
+                      const RunSettings& settings = {});
 
 }  // namespace host

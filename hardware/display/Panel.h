@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -47,7 +48,7 @@ class Panel {
   mutable std::mutex mutex_;
   std::vector<std::uint32_t> pixels_;
   bool backlight_ = true;
-  std::uint64_t frame_ = 0;
+  std::atomic<std::uint64_t> frame_ = 0;  // read by a front end's thread
 };
 
 }  // namespace hw

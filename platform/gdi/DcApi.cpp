@@ -7,6 +7,7 @@
 #include "gdi/WindowArea.h"
 #include "kernel/Kernel.h"
 #include "kernel/LastError.h"
+#include "winuser.h"
 
 using ce::gdi::DcRef;
 using ce::gdi::DeviceContext;
@@ -51,12 +52,19 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     return nullptr;
   }
   HDC hdc = Gdi::Instance().NewDc(DeviceContext::Kind::Window, hWnd);
-  ce::PaintStart start = ce::StartPaint(hWnd, hdc, area.client);
-  if (DcRef dc = Gdi::Instance().Dc(hdc)) dc->paintClip = start.update;
+  // The update region, validated as it is taken; a window the window
+  // manager does not keep (a bare area) paints all of its client area.
+  RECT update = area.client;
+  bool erase = false;
+  if (!ce::TakeUpdateRect(hWnd, &update, &erase)) update = area.client;
+  if (DcRef dc = Gdi::Instance().Dc(hdc)) dc->paintClip = update;
+  // The window erases its own background; if it leaves it (returns 0),
+  // the application is told to erase it while painting.
+  bool mustErase = erase && SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) == 0;
   std::memset(lpPaint, 0, sizeof(*lpPaint));
   lpPaint->hdc = hdc;
-  lpPaint->fErase = start.mustErase ? TRUE : FALSE;
-  lpPaint->rcPaint = start.update;
+  lpPaint->fErase = mustErase ? TRUE : FALSE;
+  lpPaint->rcPaint = update;
   return hdc;
 }
 

@@ -8,13 +8,13 @@ namespace {
 
 std::mutex g_providerMutex;
 WindowAreaProvider g_provider;
-PaintStarter g_starter;
 
 }  // namespace
 
-void SetWindowAreaProvider(WindowAreaProvider provider) {
+WindowAreaProvider SetWindowAreaProvider(WindowAreaProvider provider) {
   std::lock_guard lock(g_providerMutex);
-  g_provider = std::move(provider);
+  std::swap(g_provider, provider);
+  return provider;
 }
 
 WindowArea WindowAreaOf(HWND window) {
@@ -25,22 +25,6 @@ WindowArea WindowAreaOf(HWND window) {
   }
   if (!provider || !window) return {};
   return provider(window);
-}
-
-void SetPaintStarter(PaintStarter starter) {
-  std::lock_guard lock(g_providerMutex);
-  g_starter = std::move(starter);
-}
-
-// Used by BeginPaint.
-PaintStart StartPaint(HWND window, HDC dc, const RECT& client) {
-  PaintStarter starter;
-  {
-    std::lock_guard lock(g_providerMutex);
-    starter = g_starter;
-  }
-  if (!starter) return PaintStart{client, false};
-  return starter(window, dc);
 }
 
 namespace gdi {

@@ -22,11 +22,6 @@ namespace hw {
 class Panel;
 }
 
-namespace ce {
-// BeginPaint's question to the window manager (see SetPaintStarter);
-// client is the answer when no window manager has said how.
-PaintStart StartPaint(HWND window, HDC dc, const RECT& client);
-}  // namespace ce
 
 namespace ce::gdi {
 

@@ -25,20 +25,9 @@ struct WindowArea {
 
 using WindowAreaProvider = std::function<WindowArea(HWND)>;
 // The window manager installs its provider; without one no window exists.
-void SetWindowAreaProvider(WindowAreaProvider provider);
+// Returns the provider it replaces (tests put it back).
+WindowAreaProvider SetWindowAreaProvider(WindowAreaProvider provider);
 WindowArea WindowAreaOf(HWND window);
-
-// BeginPaint asks the window manager what to paint: it validates the
-// window's update region, erases the background first when the window
-// needs it (WM_ERASEBKGND with the paint DC), and returns the rectangle
-// to paint in client coordinates. Without a starter the whole client area
-// is painted and nothing is erased.
-struct PaintStart {
-  RECT update{0, 0, 0, 0};
-  bool mustErase = false;  // PAINTSTRUCT::fErase: the background is still to erase
-};
-using PaintStarter = std::function<PaintStart(HWND, HDC)>;
-void SetPaintStarter(PaintStarter starter);
 
 // Takes the window's update rectangle (client coordinates; empty when
 // nothing needs painting) and validates the window. *erase tells whether

@@ -72,6 +72,9 @@ CE_BEGIN_DECLS
 WINBASEAPI DWORD WINAPI GetLastError(void);
 WINBASEAPI void WINAPI SetLastError(DWORD dwErrCode);
 
+// Keeps the handheld from going idle (suspending, darkening the screen).
+WINBASEAPI void WINAPI SystemIdleTimerReset(void);
+
 WINBASEAPI void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 WINBASEAPI void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 WINBASEAPI void WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);

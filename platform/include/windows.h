@@ -7,3 +7,5 @@
 #include "winreg.h"
 #include "winuser.h"
 #include "wingdi.h"
+#include "winrsrc.h"
+#include "mmsystem.h"

@@ -71,26 +71,6 @@ TEST_F(DeviceContextTest, ScreenContextCoversTheWholePanel) {
   EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
 }
 
-TEST_F(DeviceContextTest, BeginPaintDrawsOnlyTheUpdateRectangle) {
-  HWND w = AddWindow(0, 26, 240, 294);
-  ce::SetPaintStarter([](HWND, HDC) { return ce::PaintStart{RECT{10, 10, 20, 20}, true}; });
-  PAINTSTRUCT ps{};
-  HDC dc = BeginPaint(w, &ps);
-  ASSERT_NE(dc, nullptr);
-  EXPECT_EQ(ps.hdc, dc);
-  EXPECT_TRUE(ps.fErase);
-  EXPECT_EQ(ps.rcPaint.left, 10);
-  EXPECT_EQ(ps.rcPaint.bottom, 20);
-  RECT all{0, 0, 240, 294};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(Screen(10, 36), 0u);
-  EXPECT_EQ(Screen(19, 45), 0u);
-  EXPECT_EQ(Screen(20, 36), 0xFFFFFFu);
-  EXPECT_EQ(Screen(9, 36), 0xFFFFFFu);
-  EXPECT_TRUE(EndPaint(w, &ps));
-  EXPECT_EQ(GetObjectType(dc), 0u) << "the paint DC is gone after EndPaint";
-}
-
 TEST_F(DeviceContextTest, ObjectsSelectDeleteAndDescribeThemselves) {
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);

@@ -18,14 +18,14 @@ class GdiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ce::SetSystemPanel(&panel);
-    ce::SetWindowAreaProvider([this](HWND w) {
+    IsWindow(nullptr);  // the window manager is up and has put in its provider
+    previous_ = ce::SetWindowAreaProvider([this](HWND w) {
       auto it = windows.find(w);
       return it == windows.end() ? ce::WindowArea{} : it->second;
     });
   }
   void TearDown() override {
-    ce::SetWindowAreaProvider(nullptr);
-    ce::SetPaintStarter(nullptr);
+    ce::SetWindowAreaProvider(std::move(previous_));
     ce::SetSystemPanel(nullptr);
   }
 
@@ -45,6 +45,7 @@ class GdiTest : public ::testing::Test {
   std::uint32_t Screen(int x, int y) const { return panel.pixels()[y * hw::Panel::kWidth + x]; }
 
   // A top-down 32-bit DIB section selected into a new memory DC.
+ public:
   struct Dib {
     HDC dc = nullptr;
     HBITMAP bitmap = nullptr;
@@ -52,6 +53,8 @@ class GdiTest : public ::testing::Test {
     int width = 0;
     std::uint32_t& at(int x, int y) { return bits[y * width + x]; }
   };
+
+ protected:
   Dib MakeDib32(int w, int h, std::uint32_t fill) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -77,6 +80,9 @@ class GdiTest : public ::testing::Test {
 
   hw::Panel panel;
   std::map<HWND, ce::WindowArea> windows;
+
+ private:
+  ce::WindowAreaProvider previous_;
 };
 
 }  // namespace gditest

@@ -1,0 +1,32 @@
+#include "shell/Power.h"
+
+#include <mutex>
+
+#include "kernel/Kernel.h"
+#include "windows.h"
+
+namespace ce {
+namespace {
+
+std::mutex g_mutex;
+IdleTimerState g_state;
+
+}  // namespace
+
+IdleTimerState IdleTimer() {
+  std::lock_guard lock(g_mutex);
+  return g_state;
+}
+
+}  // namespace ce
+
+extern "C" {
+
+void WINAPI SystemIdleTimerReset(void) {
+  std::uint64_t now = ce::SystemClock().NowMs();
+  std::lock_guard lock(ce::g_mutex);
+  ++ce::g_state.resets;
+  ce::g_state.lastResetMs = now;
+}
+
+}  // extern "C"

@@ -1,0 +1,88 @@
+// PlaySoundW: wave files from the device's file system to the speaker.
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "kernel/DevicePath.h"
+#include "kernel/Kernel.h"
+#include "kernel/LastError.h"
+#include "kernel/RunLog.h"
+#include "kernel/Utf.h"
+#include "mmsystem.h"
+#include "sound/Sound.h"
+#include "sound/Wave.h"
+
+namespace ce {
+namespace {
+
+std::atomic<hw::Speaker*> g_speaker{nullptr};
+constexpr std::uintmax_t kMaxWaveBytes = 64u << 20;
+
+hw::Speaker& DefaultSpeaker() {
+  static hw::Speaker speaker;
+  return speaker;
+}
+
+// A bare name ("Default.wav") is one of the system's sounds in \Windows.
+std::u16string DevicePathOf(std::u16string_view name) {
+  if (name.find_first_of(u"\\/") == std::u16string_view::npos) return u"\\Windows\\" + std::u16string(name);
+  return std::u16string(name);
+}
+
+}  // namespace
+
+hw::Speaker& SystemSpeaker() {
+  hw::Speaker* speaker = g_speaker.load();
+  return speaker ? *speaker : DefaultSpeaker();
+}
+
+void SetSystemSpeaker(hw::Speaker* speaker) { g_speaker.store(speaker); }
+
+}  // namespace ce
+
+extern "C" {
+
+// Plays a wave file: synchronously by default (returns once it has played,
+// on the clock), or SND_ASYNC (returns at once). A missing or malformed
+// file plays nothing and returns FALSE; NULL stops the sound playing.
+BOOL WINAPI PlaySoundW(LPCWSTR pszSound, HMODULE hmod, DWORD fdwSound) {
+  (void)hmod;
+  hw::Speaker& speaker = ce::SystemSpeaker();
+  if (!pszSound) {
+    speaker.Stop();
+    return TRUE;
+  }
+  if ((fdwSound & SND_RESOURCE) == SND_RESOURCE || (fdwSound & SND_MEMORY) || (fdwSound & SND_ALIAS)) {
+    ce::SetThreadError(ERROR_NOT_SUPPORTED);  // only files are played here
+    return FALSE;
+  }
+  std::u16string device = ce::DevicePathOf(pszSound);
+  ce::HostPath host = ce::HostPathOf(device, false);
+  if (!host) {
+    ce::SetThreadError(host.error);
+    return FALSE;
+  }
+  std::error_code ec;
+  auto size = std::filesystem::file_size(host.path, ec);
+  if (ec || size > ce::kMaxWaveBytes) {
+    ce::SetThreadError(ec ? ERROR_FILE_NOT_FOUND : ERROR_BAD_FORMAT);
+    return FALSE;
+  }
+  std::ifstream in(host.path, std::ios::binary);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string why;
+  auto sound = ce::sound::ParseWave(bytes, why);
+  if (!sound) {
+    ce::LogLine("sound " + ce::ToUtf8(device) + " not played: " + why);
+    ce::SetThreadError(ERROR_BAD_FORMAT);
+    return FALSE;
+  }
+  auto shared = std::make_shared<const hw::Sound>(std::move(*sound));
+  hw::Clock& clock = ce::SystemClock();
+  speaker.Play(shared, clock.NowUs());
+  if (!(fdwSound & SND_ASYNC)) clock.SleepUs(shared->durationUs());
+  return TRUE;
+}
+
+}  // extern "C"

@@ -1,0 +1,102 @@
+// Window device contexts over the real window manager: painting the
+// update region and keeping out of covered parts.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "display/Panel.h"
+#include "kernel/Kernel.h"
+#include "windows.h"
+
+namespace {
+
+std::vector<UINT> g_seen;
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  g_seen.push_back(msg);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+class WindowPaintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ce::SetSystemPanel(&panel);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = RecordingProc;
+    wc.lpszClassName = u"GdiPaintTest";
+    RegisterClassW(&wc);  // the class stays registered for the other tests
+    g_seen.clear();
+  }
+  void TearDown() override {
+    for (HWND w : made) DestroyWindow(w);
+    ce::SetSystemPanel(nullptr);
+  }
+  HWND Make(int x, int y, int w, int h) {
+    HWND hwnd = CreateWindowExW(0, u"GdiPaintTest", u"", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                                nullptr, nullptr);
+    EXPECT_NE(hwnd, nullptr);
+    made.push_back(hwnd);
+    return hwnd;
+  }
+  std::uint32_t Screen(int x, int y) const { return panel.pixels()[y * hw::Panel::kWidth + x]; }
+
+  hw::Panel panel;
+  std::vector<HWND> made;
+};
+
+TEST_F(WindowPaintTest, BeginPaintTakesTheUpdateRectangleAndDrawsOnlyThere) {
+  HWND w = Make(0, 26, 240, 294);
+  ValidateRect(w, nullptr);
+  RECT part{10, 10, 20, 20};
+  InvalidateRect(w, &part, TRUE);
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(w, &ps);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(ps.hdc, dc);
+  EXPECT_EQ(ps.rcPaint.left, 10);
+  EXPECT_EQ(ps.rcPaint.top, 10);
+  EXPECT_EQ(ps.rcPaint.right, 20);
+  EXPECT_EQ(ps.rcPaint.bottom, 20);
+  EXPECT_NE(std::find(g_seen.begin(), g_seen.end(), UINT(WM_ERASEBKGND)), g_seen.end());
+  RECT all{0, 0, 240, 294};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(Screen(10, 36), 0u);
+  EXPECT_EQ(Screen(19, 45), 0u);
+  EXPECT_EQ(Screen(20, 36), 0xFFFFFFu);
+  EXPECT_EQ(Screen(9, 36), 0xFFFFFFu);
+  EXPECT_TRUE(EndPaint(w, &ps));
+  EXPECT_EQ(GetObjectType(dc), 0u) << "the paint DC is gone after EndPaint";
+
+  // Validated: a second BeginPaint has nothing to paint.
+  dc = BeginPaint(w, &ps);
+  EXPECT_TRUE(ps.rcPaint.right <= ps.rcPaint.left);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  EXPECT_EQ(Screen(100, 100), 0xFFFFFFu);
+  EndPaint(w, &ps);
+}
+
+TEST_F(WindowPaintTest, DrawingThroughACoveredWindowKeepsOutOfTheCover) {
+  HWND under = Make(0, 26, 240, 294);
+  Make(50, 100, 40, 40);  // on top
+  HDC dc = GetDC(under);
+  RECT all{0, 0, 240, 294};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(Screen(49, 110), 0u);
+  EXPECT_EQ(Screen(50, 110), 0xFFFFFFu) << "covered";
+  EXPECT_EQ(Screen(89, 139), 0xFFFFFFu) << "covered";
+  EXPECT_EQ(Screen(90, 110), 0u);
+  EXPECT_EQ(Screen(70, 140), 0u);
+  EXPECT_EQ(Screen(0, 25), 0xFFFFFFu) << "above the window";
+  ReleaseDC(under, dc);
+
+  // Once the window is gone its DC draws nothing and says so.
+  dc = GetDC(under);
+  DestroyWindow(under);
+  SetLastError(0);
+  EXPECT_EQ(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(Screen(0, 26), 0u);
+  ReleaseDC(under, dc);
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "Screenshot.h"
+#include "display/Panel.h"
+#include "kernel/Kernel.h"
+#include "windows.h"
+
+namespace {
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
+};
+
+// Reads a PNG back with libpng's simplified interface.
+std::optional<Picture> ReadPng(const std::filesystem::path& file) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, file.c_str())) return std::nullopt;
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return std::nullopt;
+  Picture p{int(image.width), int(image.height), {}};
+  for (std::size_t i = 0; i + 2 < bytes.size(); i += 3)
+    p.pixels.push_back((std::uint32_t(bytes[i]) << 16) | (std::uint32_t(bytes[i + 1]) << 8) | bytes[i + 2]);
+  return p;
+}
+
+class ScreenshotTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ce::SetSystemPanel(&panel);
+    dir = std::filesystem::path(::testing::TempDir()) / "screenshot-test";
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { ce::SetSystemPanel(nullptr); }
+  hw::Panel panel;
+  std::filesystem::path dir;
+};
+
+TEST_F(ScreenshotTest, WritesThePanelAsSeenAndDarkWithTheBacklightOff) {
+  HDC screen = GetDC(nullptr);
+  RECT bar{0, 0, 240, 26};
+  FillRect(screen, &bar, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT box{20, 60, 100, 120};
+  FillRect(screen, &box, red);
+  SetTextColor(screen, RGB(255, 255, 255));
+  SetBkMode(screen, TRANSPARENT);
+  RECT title{4, 0, 236, 26};
+  DrawTextW(screen, u"Europe (87.5-108 MHz)", -1, &title, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  SetTextColor(screen, RGB(0, 0, 128));
+  RECT body{10, 140, 230, 300};
+  DrawTextW(screen, u"The quick brown fox jumps over the lazy dog. 0123456789", -1, &body, DT_WORDBREAK);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(red);
+
+  auto file = dir / "screen.png";
+  ASSERT_EQ(host::WriteScreenshot(panel, file), "");
+  auto picture = ReadPng(file);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 240);
+  EXPECT_EQ(picture->height, 320);
+  EXPECT_EQ(picture->pixels, panel.Visible());
+  EXPECT_EQ(picture->pixels[70 * 240 + 30], 0xFF0000u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "screen.png.part"));
+
+  panel.SetBacklight(false);
+  ASSERT_EQ(host::WriteScreenshot(panel, dir / "dark.png"), "");
+  auto dark = ReadPng(dir / "dark.png");
+  ASSERT_TRUE(dark);
+  EXPECT_EQ(dark->pixels, std::vector<std::uint32_t>(240 * 320, 0));
+}
+
+TEST_F(ScreenshotTest, UnwritablePlaceGivesAnErrorNamingTheFile) {
+  auto file = dir / "no-such-folder" / "x.png";
+  std::string error = host::WriteScreenshot(panel, file);
+  EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+  EXPECT_NE(host::WritePng(dir / "y.png", std::vector<std::uint32_t>(3), 2, 2), "");
+  EXPECT_FALSE(std::filesystem::exists(dir / "y.png"));
+}
+
+}  // namespace
