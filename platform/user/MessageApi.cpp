@@ -115,6 +115,27 @@ LONG WINAPI GetMessageTime(void) {
   return static_cast<LONG>(wm.QueueOf(std::this_thread::get_id()).last.time);
 }
 
+namespace {
+
+// The default erase fills the client area with the class's background
+// brush; a class without one leaves the background to the window.
+LRESULT EraseWithClassBrush(HWND window, HDC dc) {
+  HBRUSH brush = nullptr;
+  RECT client{0, 0, 0, 0};
+  {
+    auto& wm = WindowManager::Get();
+    auto lock = wm.Lock();
+    auto checked = wm.Checked(window);
+    if (!checked || !checked->windowClass) return 0;
+    brush = checked->windowClass->background;
+    client = checked->ClientRect();
+  }
+  if (!brush || !dc) return 0;
+  return FillRect(dc, &client, brush) ? 1 : 0;
+}
+
+}  // namespace
+
 LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   (void)lParam;
   switch (Msg) {
@@ -129,7 +150,7 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     case WM_ERASEBKGND:
-      return 0;
+      return EraseWithClassBrush(hWnd, reinterpret_cast<HDC>(wParam));
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hWnd);
       return 0;

@@ -100,3 +100,33 @@ TEST_F(WindowPaintTest, DrawingThroughACoveredWindowKeepsOutOfTheCover) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WindowEraseTest, TheDefaultEraseFillsTheUpdateAreaWithTheClassBrush) {
+  hw::Panel panel;
+  ce::SetSystemPanel(&panel);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"GdiEraseTest";
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(0, u"GdiEraseTest", u"", WS_POPUP | WS_VISIBLE, 0, 26, 240, 294, nullptr, nullptr,
+                           nullptr, nullptr);
+  ASSERT_NE(w, nullptr);
+  ValidateRect(w, nullptr);
+  RECT part{30, 40, 50, 60};
+  InvalidateRect(w, &part, TRUE);
+  PAINTSTRUCT ps{};
+  BeginPaint(w, &ps);
+  EndPaint(w, &ps);
+  auto at = [&](int x, int y) { return panel.pixels()[y * hw::Panel::kWidth + x]; };
+  EXPECT_EQ(at(30, 66), 0u);
+  EXPECT_EQ(at(49, 85), 0u);
+  EXPECT_EQ(at(50, 66), 0xFFFFFFu) << "outside the update area nothing is erased";
+  EXPECT_EQ(at(29, 66), 0xFFFFFFu);
+  DestroyWindow(w);
+  ce::SetSystemPanel(nullptr);
+}
+
+}  // namespace
