@@ -1,5 +1,7 @@
 #include "Script.h"
 
+#include "text/Words.h"
+
 #include <algorithm>
 #include <charconv>
 #include <fstream>
@@ -11,18 +13,6 @@ namespace {
 constexpr int kPanelWidth = 240;
 constexpr int kPanelHeight = 320;
 constexpr std::uint32_t kLongestWaitMs = 24u * 60 * 60 * 1000;
-
-std::vector<std::string_view> SplitWords(std::string_view text) {
-  std::vector<std::string_view> words;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r')) ++i;
-    std::size_t start = i;
-    while (i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '\r') ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
-}
 
 // Parses one line; returns an error text without the line prefix.
 class LineParser {
@@ -154,7 +144,7 @@ ParsedScript ParseScript(std::string_view text) {
     pos = end + 1;
     ++lineNumber;
     if (auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-    auto words = SplitWords(line);
+    auto words = hw::SplitWords(line);
     if (words.empty()) continue;
     std::optional<ScriptCommand> command;
     if (std::string error = LineParser(std::move(words)).Parse(command); !error.empty()) {

@@ -1,4 +1,5 @@
 #include "cards/Scene.h"
+#include "text/Words.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,19 +14,6 @@ namespace {
 constexpr double kLowestMhz = 64.0;
 constexpr double kHighestMhz = 110.0;
 
-std::vector<std::string_view> Words(std::string_view line) {
-  std::vector<std::string_view> words;
-  std::size_t pos = 0;
-  while (pos < line.size()) {
-    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) ++pos;
-    std::size_t end = pos;
-    while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r') ++end;
-    if (end > pos) words.push_back(line.substr(pos, end - pos));
-    pos = end;
-  }
-  return words;
-}
-
 template <class T>
 bool ParseNumber(std::string_view word, T& value) {
   const char* end = word.data() + word.size();
@@ -35,7 +23,7 @@ bool ParseNumber(std::string_view word, T& value) {
 
 // One station line; returns what is wrong with it, empty when it is good.
 std::string ParseStation(std::string_view line, Station& station) {
-  auto words = Words(line);
+  auto words = hw::SplitWords(line);
   if (words.size() < 3) return "expected FREQ_MHZ LEVEL stereo|mono [NAME], got \"" + std::string(line) + "\"";
   double mhz = 0;
   if (!ParseNumber(words[0], mhz) || !std::isfinite(mhz))
@@ -74,7 +62,7 @@ std::optional<Scene> Scene::Parse(std::string_view text, std::string_view source
     pos = end + 1;
     ++lineNumber;
     if (auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-    if (Words(line).empty()) continue;
+    if (hw::SplitWords(line).empty()) continue;
     Station station;
     if (std::string problem = ParseStation(line, station); !problem.empty()) {
       error = std::string(source) + ":" + std::to_string(lineNumber) + ": " + problem;

@@ -29,6 +29,21 @@ void PublishIfTopLevel(const ce::Window& window) {
   if (!window.IsChild()) ce::DeviceWindows::Get().Publish(window.handle, window.windowClass->name, window.text);
 }
 
+// GetWindowRect and GetClientRect: one rectangle of a live window.
+template <class RectOf>
+BOOL ReadWindowRect(HWND hWnd, LPRECT out, RectOf rectOf) {
+  auto& wm = WindowManager::Get();
+  auto lock = wm.Lock();
+  WindowPtr window = wm.Checked(hWnd);
+  if (!window) return FALSE;
+  if (!out) {
+    ce::SetThreadError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *out = rectOf(*window);
+  return TRUE;
+}
+
 }  // namespace
 
 extern "C" {
@@ -236,29 +251,11 @@ BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bR
 }
 
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-  auto& wm = WindowManager::Get();
-  auto lock = wm.Lock();
-  WindowPtr window = wm.Checked(hWnd);
-  if (!window) return FALSE;
-  if (!lpRect) {
-    ce::SetThreadError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  *lpRect = window->rect;
-  return TRUE;
+  return ReadWindowRect(hWnd, lpRect, [](const ce::Window& window) { return window.rect; });
 }
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-  auto& wm = WindowManager::Get();
-  auto lock = wm.Lock();
-  WindowPtr window = wm.Checked(hWnd);
-  if (!window) return FALSE;
-  if (!lpRect) {
-    ce::SetThreadError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  *lpRect = window->ClientRect();
-  return TRUE;
+  return ReadWindowRect(hWnd, lpRect, [](const ce::Window& window) { return window.ClientRect(); });
 }
 
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
