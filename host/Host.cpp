@@ -8,8 +8,10 @@
 #include "kernel/Registry.h"
 #include "kernel/RunLog.h"
 #include "CardSlot.h"
+#include "frontend/AudioOut.h"
 #include "frontend/WindowFrontEnd.h"
 #include "kernel/Kernel.h"
+#include "sound/Sound.h"
 #include "user/Desktop.h"
 #include "windows.h"
 
@@ -130,7 +132,14 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   settings.closeAfterScript = !frontEnd || options.script.has_value();
   settings.userClosed = &userClosed;
   int cardHook = 0;
+  std::unique_ptr<hw::AudioOut> audio;
   if (frontEnd) {
+    std::string whyNot;
+    audio = hw::AudioOut::Open(whyNot);
+    if (audio)
+      ce::SystemSpeaker().SetListener([a = audio.get()](const std::shared_ptr<const hw::Sound>& s) { a->Play(s); });
+    else
+      out << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
     ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
     // F5 pulls or inserts the card, on the program's thread.
     cardHook = ce::AddIdleHook([&cardToggle, &handheld] {
@@ -144,6 +153,8 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   if (frontEnd) {
     ce::RemoveIdleHook(cardHook);
     ce::SetRaiseHandler({});
+    ce::SystemSpeaker().SetListener({});
+    audio.reset();
     frontEnd.reset();
   }
   if (!error.empty()) return Fail(err, options.script ? options.script->string() + ": " + error : error);

@@ -92,6 +92,33 @@ std::optional<std::vector<MenuItem>> ParseMenu(std::span<const std::uint8_t> dat
 inline constexpr WORD kMenuPopup = 0x0010;
 inline constexpr WORD kMenuEnd = 0x0080;
 
+// Dialog templates, extended (DIALOGEX: version 1, signature 0xFFFF) or
+// the older form. Items start on 4-byte boundaries; a class given as an
+// ordinal is named as the platform names it (0x80 "BUTTON", 0x81 "EDIT",
+// 0x82 "STATIC", 0x83 "LISTBOX", 0x84 "SCROLLBAR", 0x85 "COMBOBOX");
+// class names given as strings are kept as written. Coordinates are in
+// dialog units.
+struct DialogItem {
+  DWORD style = 0, exStyle = 0;
+  short x = 0, y = 0, cx = 0, cy = 0;
+  DWORD id = 0;
+  std::u16string className;
+  ResourceId title;  // text, or an ordinal (an icon's resource number)
+};
+struct DialogTemplate {
+  bool extended = false;
+  DWORD style = 0, exStyle = 0;
+  short x = 0, y = 0, cx = 0, cy = 0;
+  ResourceId menu, windowClass;  // empty strings when absent
+  std::u16string title;
+  bool hasFont = false;  // DS_SETFONT: the font below
+  WORD pointSize = 0, weight = 0;
+  bool italic = false;
+  std::u16string typeface;
+  std::vector<DialogItem> items;
+};
+std::optional<DialogTemplate> ParseDialog(std::span<const std::uint8_t> data, std::string& error);
+
 // Icon groups: the entries of a group and the best image for a size.
 struct IconEntry {
   int width = 0, height = 0, bitCount = 0;

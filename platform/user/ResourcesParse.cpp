@@ -104,7 +104,109 @@ bool ParseMenuItems(Reader& r, std::vector<MenuItem>& out, int depth, std::strin
   }
 }
 
+constexpr DWORD kDsSetFont = 0x40;
+
+std::u16string ClassName(const ResourceId& id) {
+  if (const auto* name = std::get_if<std::u16string>(&id)) return *name;
+  switch (std::get<WORD>(id)) {
+    case 0x80: return u"BUTTON";
+    case 0x81: return u"EDIT";
+    case 0x82: return u"STATIC";
+    case 0x83: return u"LISTBOX";
+    case 0x84: return u"SCROLLBAR";
+    case 0x85: return u"COMBOBOX";
+    default: return u"#" + ToUtf16(std::to_string(std::get<WORD>(id)));
+  }
+}
+
+bool ReadBox(Reader& r, short& x, short& y, short& cx, short& cy) {
+  auto a = r.U16(), b = r.U16(), c = r.U16(), d = r.U16();
+  if (!a || !b || !c || !d) return false;
+  x = short(*a), y = short(*b), cx = short(*c), cy = short(*d);
+  return true;
+}
+
+bool ParseDialogHeader(Reader& r, DialogTemplate& t, WORD& count) {
+  std::optional<std::uint32_t> style, exStyle;
+  if (t.extended) {
+    if (!r.Skip(8)) return false;  // version, signature, help id
+    exStyle = r.U32();
+    style = r.U32();
+  } else {
+    style = r.U32();
+    exStyle = r.U32();
+  }
+  auto n = r.U16();
+  if (!style || !exStyle || !n || !ReadBox(r, t.x, t.y, t.cx, t.cy)) return false;
+  t.style = *style, t.exStyle = *exStyle, count = *n;
+  auto menu = r.Id();
+  auto cls = menu ? r.Id() : std::nullopt;
+  auto title = cls ? r.String() : std::nullopt;
+  if (!title) return false;
+  t.menu = *menu, t.windowClass = *cls, t.title = *title;
+  if (!(t.style & kDsSetFont)) return true;
+  t.hasFont = true;
+  auto points = r.U16();
+  if (!points) return false;
+  t.pointSize = *points;
+  if (t.extended) {
+    auto weight = r.U16();
+    auto italicCharset = weight ? r.U16() : std::nullopt;
+    if (!italicCharset) return false;
+    t.weight = *weight;
+    t.italic = (*italicCharset & 0xFF) != 0;
+  }
+  auto face = r.String();
+  if (!face) return false;
+  t.typeface = *face;
+  return true;
+}
+
+bool ParseDialogItem(Reader& r, bool extended, DialogItem& item) {
+  std::optional<std::uint32_t> style, exStyle;
+  if (extended) {
+    if (!r.Skip(4)) return false;  // help id
+    exStyle = r.U32();
+    style = r.U32();
+  } else {
+    style = r.U32();
+    exStyle = r.U32();
+  }
+  if (!style || !exStyle || !ReadBox(r, item.x, item.y, item.cx, item.cy)) return false;
+  item.style = *style, item.exStyle = *exStyle;
+  std::optional<std::uint32_t> id = extended ? r.U32() : std::optional<std::uint32_t>(r.U16());
+  if (!id) return false;
+  item.id = *id;
+  auto cls = r.Id();
+  auto title = cls ? r.Id() : std::nullopt;
+  auto extra = title ? r.U16() : std::nullopt;
+  if (!extra || !r.Skip(*extra)) return false;
+  item.className = ClassName(*cls);
+  item.title = *title;
+  return true;
+}
+
 }  // namespace
+
+std::optional<DialogTemplate> ParseDialog(std::span<const std::uint8_t> data, std::string& error) {
+  Reader r(data);
+  DialogTemplate t;
+  t.extended = data.size() >= 4 && data[0] == 1 && data[1] == 0 && data[2] == 0xFF && data[3] == 0xFF;
+  WORD count = 0;
+  if (!ParseDialogHeader(r, t, count)) {
+    error = At(r.pos()) + "dialog header cut short";
+    return std::nullopt;
+  }
+  for (WORD i = 0; i < count; ++i) {
+    DialogItem item;
+    if (!r.AlignTo4(0) || !ParseDialogItem(r, t.extended, item)) {
+      error = At(r.pos()) + "dialog item " + std::to_string(i + 1) + " of " + std::to_string(count) + " cut short";
+      return std::nullopt;
+    }
+    t.items.push_back(std::move(item));
+  }
+  return t;
+}
 
 std::optional<ResourceId> IdOf(LPCWSTR name) {
   if (IS_INTRESOURCE(name)) return ResourceId(WORD(reinterpret_cast<std::uintptr_t>(name)));

@@ -7,6 +7,7 @@
 #include "TestResources.h"
 #include "gdi/GdiCalls.h"
 #include "kernel/ProgramLoader.h"
+#include "kernel/Utf.h"
 #include "user/ResourceData.h"
 #include "windows.h"
 
@@ -122,6 +123,43 @@ TEST_F(ResourcesTest, IconsAcceleratorsAndRawData) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
   EXPECT_EQ(SizeofResource(Instance(), reinterpret_cast<HRSRC>(0x99)), 0u);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(ResourcesTest, DialogTemplateParsesIntoItemsAndEveryTruncationIsRefused) {
+  HRSRC found = FindResourceW(Instance(), MAKEINTRESOURCEW(IDD_SETTINGS), RT_DIALOG);
+  ASSERT_NE(found, nullptr);
+  auto* bytes = static_cast<const std::uint8_t*>(LoadResource(Instance(), found));
+  std::span<const std::uint8_t> data{bytes, SizeofResource(Instance(), found)};
+  std::string error;
+  auto dialog = ce::res::ParseDialog(data, error);
+  ASSERT_TRUE(dialog) << error;
+  EXPECT_TRUE(dialog->extended);
+  EXPECT_EQ(dialog->cx, 140);
+  EXPECT_EQ(dialog->cy, 100);
+  EXPECT_EQ(dialog->title, u"Settings");
+  EXPECT_TRUE(dialog->hasFont);
+  EXPECT_EQ(dialog->pointSize, 8);
+  EXPECT_EQ(dialog->typeface, u"Tahoma");
+  ASSERT_EQ(dialog->items.size(), 3u);
+  // GROUPBOX is stored with the button class's ordinal, CONTROL with the
+  // class as a string.
+  EXPECT_EQ(dialog->items[0].className, u"BUTTON");
+  EXPECT_EQ(std::get<std::u16string>(dialog->items[0].title), u"Band");
+  EXPECT_EQ(dialog->items[0].id, 0xFFFFFFFFu);
+  EXPECT_EQ(dialog->items[1].id, DWORD(IDC_BAND));
+  EXPECT_EQ(dialog->items[1].style, 0x50000009u);  // WS_CHILD | WS_VISIBLE added by the compiler
+  EXPECT_EQ(dialog->items[1].x, 10);
+  EXPECT_EQ(dialog->items[1].cy, 10);
+  EXPECT_TRUE(ce::EqualNoCase(dialog->items[2].className, u"msctls_trackbar32"));
+  EXPECT_EQ(dialog->items[2].style, 0x50010000u);
+
+  // Cut anywhere before the last item's end, it is refused with the place.
+  std::size_t lastItemEnd = data.size();
+  for (std::size_t n = 0; n + 2 < lastItemEnd; ++n) {
+    std::string cutError;
+    EXPECT_FALSE(ce::res::ParseDialog(data.first(n), cutError)) << n;
+    EXPECT_NE(cutError.find("cut short"), std::string::npos) << cutError;
+  }
 }
 
 TEST_F(ResourcesTest, MenuTemplateParsesIntoNestedItems) {
