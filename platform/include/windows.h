@@ -1,6 +1,10 @@
 // The platform's main header: everything a program or driver includes.
 #pragma once
 
+#ifdef RC_INVOKED
+// A resource script needs the numbers only.
+#include "winuserconst.h"
+#else
 #include "windef.h"
 #include "winerror.h"
 #include "winbase.h"
@@ -9,3 +13,4 @@
 #include "wingdi.h"
 #include "winrsrc.h"
 #include "mmsystem.h"
+#endif

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "windef.h"
+#include "winuserconst.h"
 
 #define MB_OK 0x00000000u
 #define MB_OKCANCEL 0x00000001u
@@ -18,10 +19,6 @@
 #define MB_SETFOREGROUND 0x00010000u
 #define MB_TOPMOST 0x00040000u
 
-#define IDOK 1
-#define IDCANCEL 2
-#define IDYES 6
-#define IDNO 7
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
@@ -32,32 +29,6 @@
 #define SW_SHOWNA 8
 #define SW_RESTORE 9
 
-// Window styles.
-#define WS_OVERLAPPED 0x00000000L
-#define WS_POPUP 0x80000000L
-#define WS_CHILD 0x40000000L
-#define WS_VISIBLE 0x10000000L
-#define WS_DISABLED 0x08000000L
-#define WS_CLIPSIBLINGS 0x04000000L
-#define WS_CLIPCHILDREN 0x02000000L
-#define WS_CAPTION 0x00C00000L
-#define WS_BORDER 0x00800000L
-#define WS_DLGFRAME 0x00400000L
-#define WS_VSCROLL 0x00200000L
-#define WS_HSCROLL 0x00100000L
-#define WS_SYSMENU 0x00080000L
-#define WS_GROUP 0x00020000L
-#define WS_TABSTOP 0x00010000L
-#define WS_EX_TOPMOST 0x00000008L
-#define WS_EX_WINDOWEDGE 0x00000100L
-#define WS_EX_CLIENTEDGE 0x00000200L
-#define WS_EX_CAPTIONOKBTN 0x80000000L
-
-// Edit control styles (the class itself belongs to the controls).
-#define ES_LEFT 0x0000L
-#define ES_MULTILINE 0x0004L
-#define ES_AUTOVSCROLL 0x0040L
-#define ES_READONLY 0x0800L
 
 // Class styles.
 #define CS_VREDRAW 0x0001
@@ -128,26 +99,6 @@
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
-// Virtual-key codes.
-#define VK_BACK 0x08
-#define VK_TAB 0x09
-#define VK_RETURN 0x0D
-#define VK_SHIFT 0x10
-#define VK_CONTROL 0x11
-#define VK_MENU 0x12
-#define VK_ESCAPE 0x1B
-#define VK_SPACE 0x20
-#define VK_LEFT 0x25
-#define VK_UP 0x26
-#define VK_RIGHT 0x27
-#define VK_DOWN 0x28
-
-// Accelerator flags.
-#define FVIRTKEY 0x01
-#define FNOINVERT 0x02
-#define FSHIFT 0x04
-#define FCONTROL 0x08
-#define FALT 0x10
 
 #define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))

@@ -1,0 +1,6 @@
+#include "BandLimits.h"
+
+BandLimits& Band() {
+  static BandLimits band;
+  return band;
+}
