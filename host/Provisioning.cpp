@@ -1,5 +1,7 @@
 #include "Provisioning.h"
 
+#include <fstream>
+#include <iterator>
 #include <string_view>
 
 #include "cards/RadioCard.h"
@@ -51,6 +53,39 @@ std::string WriteInstallDir() {
   return status == ERROR_SUCCESS ? std::string() : RegistryError("writing InstallDir", status);
 }
 
+// Copies a file the build made onto the device, through the device's own
+// file system.
+std::string InstallFile(const std::filesystem::path& from, const char16_t* devicePath) {
+  std::ifstream in(from, std::ios::binary);
+  if (!in) return "cannot read " + from.string() + " (the build draws it: build the target ondrel_artwork_files)";
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  HANDLE file = CreateFileW(devicePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return "cannot create " + ce::ToUtf8(devicePath) + " (error " + std::to_string(GetLastError()) + ")";
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  if (!ok || written != bytes.size()) return "cannot write " + ce::ToUtf8(devicePath);
+  return {};
+}
+
+std::string InstallArtwork(const std::filesystem::path& dir) {
+  struct Item {
+    const char* name;
+    const char16_t* devicePath;
+  };
+  const Item items[] = {
+      {"BK_U.bmp", u"\\Program Files\\Veltrane\\Windows\\BK_U.bmp"},
+      {"BK_P.bmp", u"\\Program Files\\Veltrane\\Windows\\BK_P.bmp"},
+      {"BK_E.bmp", u"\\Program Files\\Veltrane\\Windows\\BK_E.bmp"},
+      {"Default.wav", u"\\Windows\\Default.wav"},
+  };
+  for (const Item& item : items) {
+    if (std::string error = InstallFile(dir / item.name, item.devicePath); !error.empty()) return error;
+  }
+  return {};
+}
+
 bool StepDone(HKEY doneKey, const std::string& name) {
   std::u16string valueName = ce::ToUtf16(name);
   DWORD size = 0;
@@ -59,11 +94,17 @@ bool StepDone(HKEY doneKey, const std::string& name) {
 
 }  // namespace
 
-Provisioner::Provisioner() {
+std::filesystem::path DefaultArtworkDir() { return ONDREL_ARTWORK_DIR; }
+
+Provisioner::Provisioner(std::filesystem::path artworkDir) {
   AddStep({"folders", "created the folders \\Windows, \\Program Files\\Veltrane, \\My Documents, \\Temp",
            CreateFolders});
   AddStep({"install-dir", "set HKEY_LOCAL_MACHINE\\SOFTWARE\\Apps\\Veltrane InstallDir to \\Program Files\\Veltrane",
            WriteInstallDir});
+  AddStep({"skin-and-sound",
+           "installed the skins \\Program Files\\Veltrane\\Windows\\BK_U.bmp, BK_P.bmp, BK_E.bmp and the sound "
+           "\\Windows\\Default.wav",
+           [artworkDir] { return InstallArtwork(artworkDir); }});
   AddStep({"sd-client-marvex",
            "registered Marvex.dll (prefix MVX) as the SD client driver of the FM tuner card",
            [] {

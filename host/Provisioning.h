@@ -6,11 +6,15 @@
 // a person changed afterwards on purpose is left alone.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace host {
+
+// Where the build put Ondrel's artwork (the skins and the sound).
+std::filesystem::path DefaultArtworkDir();
 
 struct ProvisioningStep {
   std::string name;
@@ -25,7 +29,9 @@ struct ProvisioningResult {
 
 class Provisioner {
  public:
-  Provisioner();  // with the standard steps
+  // With the standard steps; the skin pictures and the sound are copied
+  // from artworkDir (where the build draws them).
+  explicit Provisioner(std::filesystem::path artworkDir = DefaultArtworkDir());
   void AddStep(ProvisioningStep step);
   // Runs the steps this root has not had yet, in order; stops at the
   // first failure. The registry must be mounted.
@@ -34,6 +40,7 @@ class Provisioner {
  private:
   std::vector<ProvisioningStep> steps_;
 };
+
 
 // Registry key under HKEY_LOCAL_MACHINE that lists the steps done.
 inline constexpr char16_t kProvisioningKey[] = u"System\\Provisioning";

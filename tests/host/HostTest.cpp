@@ -5,6 +5,9 @@
 #include <sstream>
 
 #include "Host.h"
+#include "Provisioning.h"
+#include "kernel/Kernel.h"
+#include "kernel/Registry.h"
 #include "windows.h"
 
 namespace {
@@ -60,9 +63,20 @@ TEST_F(HostTest, FirstBootProvisionsTheRootOnceAndExportShowsInstallDir) {
   EXPECT_NE(out_.str().find("first use of this device root"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_directory(root_ / "Windows"));
   EXPECT_TRUE(std::filesystem::is_directory(root_ / "Program Files" / "Veltrane" / "Windows"));
+  // The skins and the sound, as the build drew them.
+  const std::filesystem::path artwork = host::DefaultArtworkDir();
+  for (const char* skin : {"BK_U.bmp", "BK_P.bmp", "BK_E.bmp"}) {
+    auto installed = root_ / "Program Files" / "Veltrane" / "Windows" / skin;
+    ASSERT_TRUE(std::filesystem::exists(installed)) << skin;
+    EXPECT_EQ(Read(installed), Read(artwork / skin)) << skin;
+  }
+  EXPECT_EQ(Read(root_ / "Windows" / "Default.wav"), Read(artwork / "Default.wav"));
 
+  // A skin the user replaced stays as it is on later boots.
+  std::ofstream(root_ / "Program Files" / "Veltrane" / "Windows" / "BK_E.bmp", std::ios::binary) << "mine";
   ASSERT_EQ(Run({"--root", root_.string()}), 0) << err_.str();
   EXPECT_NE(out_.str().find("already provisioned"), std::string::npos);
+  EXPECT_EQ(Read(root_ / "Program Files" / "Veltrane" / "Windows" / "BK_E.bmp"), "mine");
 
   auto reg = files_ / "out.reg";
   ASSERT_EQ(Run({"--root", root_.string(), "--export-registry", reg.string()}), 0) << err_.str();
@@ -108,6 +122,27 @@ TEST_F(HostTest, DamagedRegistryStopsTheBootWithAMessageAndKeepsTheFile) {
   EXPECT_EQ(Run({"--root", root_.string()}), 1);
   EXPECT_NE(err_.str().find((root_ / "registry.db").string()), std::string::npos) << err_.str();
   EXPECT_EQ(Read(root_ / "registry.db"), garbage);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProvisioningTest, MissingArtworkStopsTheStepWithAMessageNamingTheFile) {
+  auto root = std::filesystem::path(::testing::TempDir()) / "provisioning-no-artwork";
+  std::filesystem::remove_all(root);
+  std::filesystem::create_directories(root);
+  ce::SetDeviceRoot(root);
+  ASSERT_FALSE(ce::MountRegistry(root / "registry.db"));
+  host::ProvisioningResult result = host::Provisioner(root / "nowhere").Run();
+  EXPECT_NE(result.error.find("provisioning step 'skin-and-sound'"), std::string::npos) << result.error;
+  EXPECT_NE(result.error.find("BK_U.bmp"), std::string::npos) << result.error;
+  EXPECT_NE(result.error.find("ondrel_artwork_files"), std::string::npos) << result.error;
+  // The steps before it are done and recorded; the next run retries only
+  // the one that failed.
+  EXPECT_TRUE(std::filesystem::is_directory(root / "Windows"));
+  ce::UnmountRegistry();
+  ce::SetDeviceRoot({});
 }
 
 }  // namespace
