@@ -1,0 +1,185 @@
+// The drawn artwork as the widgets use it: every figure and thumb is drawn
+// by AND-ing its mask and OR-ing its picture, so the mask must be exactly
+// the picture's figure; each widget copies its own rectangle out of a
+// skin, so the skins may differ only inside the rectangles that copy from
+// them; and the preset store plays the chime synchronously, so it must be
+// short.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadArtwork(const std::string& name) {
+  std::ifstream in(std::filesystem::path(ONDREL_ARTWORK_DIR) / name, std::ios::binary);
+  EXPECT_TRUE(in) << name << " was not drawn";
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::uint32_t Le(const Bytes& b, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b.at(at + std::size_t(i));
+  return v;
+}
+
+struct Rect {
+  int x, y, w, h;
+  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+};
+
+// A 24-bit uncompressed bitmap file's pixels, top row first, 0xRRGGBB.
+class Bitmap {
+ public:
+  explicit Bitmap(const std::string& name) : name_(name) {
+    Bytes b = ReadArtwork(name);
+    if (b.size() < 54) return;
+    width_ = int(Le(b, 18, 4));
+    height_ = int(Le(b, 22, 4));
+    EXPECT_EQ(Le(b, 28, 2), 24u) << name;
+    EXPECT_EQ(Le(b, 30, 4), 0u) << name << " is compressed";
+    const std::size_t offset = Le(b, 10, 4), row = (std::size_t(width_) * 3 + 3) & ~std::size_t(3);
+    EXPECT_GE(b.size(), offset + row * std::size_t(height_)) << name << " is cut short";
+    if (b.size() < offset + row * std::size_t(height_)) return;
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) {
+        std::size_t at = offset + row * std::size_t(height_ - 1 - y) + std::size_t(x) * 3;
+        pixels_.push_back(std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 1]) << 8 | b[at]);
+      }
+  }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Loaded() const { return !pixels_.empty(); }
+  std::uint32_t At(int x, int y) const { return pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)]; }
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::string name_;
+  int width_ = 0, height_ = 0;
+  std::vector<std::uint32_t> pixels_;
+};
+
+// The mask must be pure black and white, black exactly where the picture
+// is not black: a grey mask pixel or a black picture pixel under a black
+// mask pixel would punch holes or leave fringes when the figure is drawn.
+void ExpectMaskIsFigureOf(const Bitmap& picture, const Bitmap& mask) {
+  ASSERT_TRUE(picture.Loaded() && mask.Loaded()) << picture.Name();
+  ASSERT_EQ(picture.Width(), mask.Width()) << mask.Name();
+  ASSERT_EQ(picture.Height(), mask.Height()) << mask.Name();
+  int figure = 0;
+  for (int y = 0; y < mask.Height(); ++y)
+    for (int x = 0; x < mask.Width(); ++x) {
+      std::uint32_t m = mask.At(x, y);
+      ASSERT_TRUE(m == 0 || m == 0xFFFFFF) << mask.Name() << " is grey at " << x << "," << y;
+      ASSERT_EQ(m == 0, picture.At(x, y) != 0) << picture.Name() << " and its mask disagree at " << x << "," << y;
+      figure += m == 0;
+    }
+  EXPECT_GT(figure, 0) << picture.Name() << " shows nothing";
+}
+
+TEST(Artwork, EveryMaskIsExactlyItsPicturesFigure) {
+  ExpectMaskIsFigureOf(Bitmap("digits_large.bmp"), Bitmap("digits_large_mask.bmp"));
+  ExpectMaskIsFigureOf(Bitmap("point_large.bmp"), Bitmap("point_large_mask.bmp"));
+  ExpectMaskIsFigureOf(Bitmap("digits_small.bmp"), Bitmap("digits_small_mask.bmp"));
+  ExpectMaskIsFigureOf(Bitmap("point_small.bmp"), Bitmap("point_small_mask.bmp"));
+  ExpectMaskIsFigureOf(Bitmap("freq_thumb.bmp"), Bitmap("freq_thumb_mask.bmp"));
+  ExpectMaskIsFigureOf(Bitmap("freq_thumb_pressed.bmp"), Bitmap("freq_thumb_mask.bmp"));
+  ExpectMaskIsFigureOf(Bitmap("volume_thumb.bmp"), Bitmap("volume_thumb_mask.bmp"));
+  ExpectMaskIsFigureOf(Bitmap("volume_thumb_pressed.bmp"), Bitmap("volume_thumb_mask.bmp"));
+}
+
+// Each cell of a strip holds its own, different digit; the small strip's
+// spare column stays empty.
+TEST(Artwork, DigitStripsHoldTenDistinctDigitsInTheirCells) {
+  for (auto [name, cell] : {std::pair{"digits_large.bmp", 16}, std::pair{"digits_small.bmp", 5}}) {
+    Bitmap strip(name);
+    ASSERT_TRUE(strip.Loaded());
+    std::vector<std::vector<std::uint32_t>> digits(10);
+    for (int d = 0; d < 10; ++d)
+      for (int y = 0; y < strip.Height(); ++y)
+        for (int x = 0; x < cell; ++x) digits[std::size_t(d)].push_back(strip.At(d * cell + x, y) != 0);
+    for (int a = 0; a < 10; ++a)
+      for (int b = a + 1; b < 10; ++b) EXPECT_NE(digits[std::size_t(a)], digits[std::size_t(b)]) << name << ": " << a << " and " << b;
+    for (int x = 10 * cell; x < strip.Width(); ++x)
+      for (int y = 0; y < strip.Height(); ++y) EXPECT_EQ(strip.At(x, y), 0u) << name << " spare column";
+  }
+}
+
+// The screen rectangles of the widgets and the frequency slider's track.
+const Rect kStereoAndMono{72, 47, 62, 24};
+const Rect kFrequencyTrack{26, 116, 156, 29};
+const std::vector<Rect> kWidgetsShowingE = {
+    {126, 170, 40, 28}, {40, 170, 40, 28}, {87, 223, 30, 33}, {72, 47, 62, 12}, {72, 47, 62, 24},
+    {87, 165, 30, 33},  {7, 41, 23, 24},   {4, 67, 26, 24},   {7, 93, 23, 24},  {177, 41, 23, 24},
+    {177, 67, 26, 24},  {177, 93, 23, 24}, {10, 15, 60, 22},  {70, 7, 67, 30},  {137, 15, 60, 22},
+    {126, 223, 40, 28}, {40, 223, 40, 28}, {0, 0, 39, 23}};
+
+bool InsideAny(const std::vector<Rect>& rects, int x, int y) {
+  for (const Rect& r : rects)
+    if (r.Contains(x, y)) return true;
+  return false;
+}
+
+bool DiffersIn(const Bitmap& a, const Bitmap& b, const Rect& r) {
+  for (int y = r.y; y < r.y + r.h; ++y)
+    for (int x = r.x; x < r.x + r.w; ++x)
+      if (a.At(x, y) != b.At(x, y)) return true;
+  return false;
+}
+
+TEST(Artwork, SkinsDifferOnlyInsideTheRectanglesThatCopyFromThem) {
+  Bitmap u("BK_U.bmp"), p("BK_P.bmp"), e("BK_E.bmp");
+  for (const Bitmap* skin : {&u, &p, &e}) {
+    ASSERT_TRUE(skin->Loaded()) << skin->Name();
+    ASSERT_EQ(skin->Width(), 240) << skin->Name();
+    ASSERT_EQ(skin->Height(), 268) << skin->Name();
+  }
+  for (int y = 0; y < 268; ++y)
+    for (int x = 0; x < 240; ++x) {
+      if (p.At(x, y) != u.At(x, y)) {
+        ASSERT_TRUE(kStereoAndMono.Contains(x, y) || kFrequencyTrack.Contains(x, y)) << "BK_P differs at " << x << "," << y;
+      }
+      if (e.At(x, y) != u.At(x, y)) {
+        ASSERT_FALSE(kFrequencyTrack.Contains(x, y)) << "BK_E's frequency track differs at " << x << "," << y;
+        ASSERT_TRUE(InsideAny(kWidgetsShowingE, x, y)) << "BK_E differs at " << x << "," << y;
+      }
+    }
+  // And each of those looks is really drawn.
+  EXPECT_TRUE(DiffersIn(u, p, {72, 47, 62, 12})) << "no pressed stereo lamp";
+  EXPECT_TRUE(DiffersIn(u, p, {72, 59, 62, 12})) << "no pressed mono key";
+  EXPECT_TRUE(DiffersIn(u, p, kFrequencyTrack)) << "no second band scale";
+  for (const Rect& r : kWidgetsShowingE) EXPECT_TRUE(DiffersIn(u, e, r)) << "no pressed look at " << r.x << "," << r.y;
+}
+
+TEST(Artwork, ChimeIsAShortMonoPcmSound) {
+  Bytes wav = ReadArtwork("Default.wav");
+  ASSERT_GE(wav.size(), 44u);
+  EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+  EXPECT_EQ(Le(wav, 4, 4), wav.size() - 8);
+  EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+  EXPECT_EQ(Le(wav, 20, 2), 1u) << "not PCM";
+  EXPECT_EQ(Le(wav, 22, 2), 1u) << "not mono";
+  const std::uint32_t rate = Le(wav, 24, 4);
+  EXPECT_TRUE(rate == 22050 || rate == 44100) << rate;
+  EXPECT_EQ(Le(wav, 34, 2), 16u);
+  EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+  const std::uint32_t bytes = Le(wav, 40, 4);
+  ASSERT_EQ(bytes, wav.size() - 44);
+  const double seconds = bytes / 2.0 / rate;
+  EXPECT_GE(seconds, 0.15);
+  EXPECT_LE(seconds, 0.45) << "the preset store waits for the whole sound";
+  int loudest = 0;
+  for (std::size_t at = 44; at + 1 < wav.size(); at += 2) loudest = std::max(loudest, std::abs(int(std::int16_t(Le(wav, at, 2)))));
+  EXPECT_GT(loudest, 4000) << "too quiet";
+  EXPECT_LT(std::abs(int(std::int16_t(Le(wav, wav.size() - 2, 2)))), 200) << "ends with a click";
+}
+
+}  // namespace
