@@ -24,6 +24,11 @@ class BitmapFile {
   HBITMAP GetBitmap() const { return bitmap_; }
 
  private:
+  // Load's steps after the file is open; the caller closes it.
+  int LoadFrom(HANDLE file);
+  // Allocates the info block and fills it from the file; 0 without memory.
+  int ReadInfo(HANDLE file, DWORD length);
+
   BYTE* info_ = nullptr;  // owned: header and colour table
   void* bits_ = nullptr;  // the section's pixel memory
   HBITMAP bitmap_ = nullptr;

@@ -35,7 +35,10 @@ class DigitDisplay {
   bool Visible() const { return visible_ != 0; }
 
  private:
-  void DrawCell(HDC dc, int x, BYTE digit, bool blank);
+  void FreePictures();
+  void RestoreCell(HDC dc, int x);
+  // cell: 0 thousands .. 3 units, the digit's place in the cache.
+  void DrawCell(HDC dc, int cell, int x, int digit, bool blank, int onlyChanged);
   void DrawPoint(HDC dc, int x);
 
   int visible_ = 1;

@@ -51,8 +51,14 @@ class SkinSlider {
   bool Dragging() const { return dragging_ != 0; }
 
  private:
+  void FreePictures();
+  int Travel() const;
   int Offset(int value) const;
+  bool Drawable() const;
+  int ValueAt(int x, int y) const;
+  HDC ThumbPicture(int pressed) const;
   void DrawThumb(HDC dc, HDC picture, POINT place) const;
+  void DrawThumbNow(HDC picture);
   void CopyTrack(HDC dc, int dx, int dy, int w, int h, int sharedX, int sharedY, int ownX, int ownY) const;
 
   int enabled_ = 1;

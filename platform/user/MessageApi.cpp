@@ -154,8 +154,10 @@ LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hWnd);
       return 0;
-    case WM_SETTEXT:
-      return SetWindowTextW(hWnd, reinterpret_cast<LPCWSTR>(lParam));
+    case WM_SETTEXT: {
+      auto text = reinterpret_cast<LPCWSTR>(lParam);
+      return ce::StoreWindowText(hWnd, text ? std::u16string_view(text) : std::u16string_view()) ? TRUE : FALSE;
+    }
     case WM_GETTEXT:
       return GetWindowTextW(hWnd, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
     case WM_GETTEXTLENGTH:

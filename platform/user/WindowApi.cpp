@@ -46,6 +46,16 @@ BOOL ReadWindowRect(HWND hWnd, LPRECT out, RectOf rectOf) {
 
 }  // namespace
 
+bool ce::StoreWindowText(HWND handle, std::u16string_view text) {
+  auto& wm = WindowManager::Get();
+  auto lock = wm.Lock();
+  WindowPtr window = wm.Checked(handle);
+  if (!window) return false;
+  window->text = text;
+  PublishIfTopLevel(*window);
+  return true;
+}
+
 extern "C" {
 
 ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
@@ -308,14 +318,10 @@ BOOL WINAPI IsWindowEnabled(HWND hWnd) {
   return window && window->Enabled() ? TRUE : FALSE;
 }
 
+// The window's procedure gets WM_SETTEXT, so that a control can take the
+// text as its contents; DefWindowProcW stores it.
 BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
-  auto& wm = WindowManager::Get();
-  auto lock = wm.Lock();
-  WindowPtr window = wm.Checked(hWnd);
-  if (!window) return FALSE;
-  window->text = TextOf(lpString);
-  PublishIfTopLevel(*window);
-  return TRUE;
+  return WindowManager::Get().Send(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
 }
 
 int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {

@@ -1,5 +1,7 @@
 #include "user/WindowManager.h"
 
+#include "user/SystemClasses.h"
+
 #include <chrono>
 
 #include "gdi/WindowArea.h"
@@ -27,6 +29,15 @@ WindowManager& WindowManager::Get() {
 WindowManager::WindowManager()
     : timers_([this](TimerKey key, std::uint64_t generation) { OnTimerDue(key, generation); }) {
   ownInput_.SetListener([this] { WakeAll(); });
+  for (const SystemClass& system : SystemClasses()) {
+    WindowClass cls;
+    cls.name = system.name;
+    cls.proc = system.proc;
+    cls.windowExtraBytes = system.windowExtraBytes;
+    cls.background = system.background;
+    cls.style = system.style;
+    AddClass(std::move(cls));
+  }
   // GDI asks us where each window is on the screen and what of it shows.
   SetWindowAreaProvider([this](HWND handle) {
     WindowArea area;

@@ -111,4 +111,9 @@ std::u16string FoldName(std::u16string_view name);
 
 DWORD MessageTime();
 
+// Sets a window's text without a message: what the default window
+// procedure does with WM_SETTEXT (SetWindowTextW sends that message, so a
+// control keeps its own contents in step). False for no such window.
+bool StoreWindowText(HWND window, std::u16string_view text);
+
 }  // namespace ce

@@ -1,0 +1,11 @@
+#include "user/SystemClasses.h"
+
+namespace ce {
+
+std::vector<SystemClass> SystemClasses() {
+  return {
+      EditClass(),
+  };
+}
+
+}  // namespace ce
