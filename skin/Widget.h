@@ -46,6 +46,11 @@ class Widget {
 
  protected:
   HWND Window() const { return window; }
+  // Back on without repainting (the pen handling repaints right after).
+  void KeepOn() {
+    state = On;
+    isOn = TRUE;
+  }
 
  private:
   bool Inside(int x, int y) const;
