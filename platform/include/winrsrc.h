@@ -37,5 +37,7 @@ WINUSERAPI HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 WINUSERAPI BOOL WINAPI DestroyIcon(HICON hIcon);
 WINUSERAPI HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
 WINUSERAPI HACCEL WINAPI LoadAcceleratorsW(HINSTANCE hInstance, LPCWSTR lpTableName);
+// A menu resource as a menu (its pop-ups as sub-menus); DestroyMenu frees it.
+WINUSERAPI HMENU WINAPI LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName);
 
 CE_END_DECLS

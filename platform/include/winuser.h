@@ -169,6 +169,44 @@ typedef struct tagACCEL {
   WORD cmd;
 } ACCEL, *LPACCEL;
 
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+
+// A dialog template as the resource compiler stores it (the extended form
+// or the older one); DialogBoxIndirectParamW reads it whole.
+typedef struct DLGTEMPLATE {
+  DWORD style;
+  DWORD dwExtendedStyle;
+  WORD cdit;
+  short x, y, cx, cy;
+} DLGTEMPLATE;
+typedef const DLGTEMPLATE* LPCDLGTEMPLATEW;
+
+// Menus.
+#define MF_STRING 0x0000
+#define MF_BYCOMMAND 0x0000
+#define MF_ENABLED 0x0000
+#define MF_UNCHECKED 0x0000
+#define MF_GRAYED 0x0001
+#define MF_DISABLED 0x0002
+#define MF_CHECKED 0x0008
+#define MF_POPUP 0x0010
+#define MF_BYPOSITION 0x0400
+#define MF_SEPARATOR 0x0800
+
+// Buttons.
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BM_CLICK 0x00F5
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#define BN_CLICKED 0
+
+// Statics.
+#define STM_SETICON 0x0170
+#define STM_GETICON 0x0171
+
 CE_BEGIN_DECLS
 
 WINUSERAPI int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
@@ -246,6 +284,35 @@ WINUSERAPI SHORT WINAPI GetAsyncKeyState(int vKey);
 WINUSERAPI HACCEL WINAPI CreateAcceleratorTableW(LPACCEL paccel, int cAccel);
 WINUSERAPI BOOL WINAPI DestroyAcceleratorTable(HACCEL hAccel);
 WINUSERAPI int WINAPI TranslateAcceleratorW(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
+
+// Menus. A menu from LoadMenuW is a bar whose items are pop-ups; the
+// menu bar of the shell shows it and tracks its pop-up with the pen.
+WINUSERAPI HMENU WINAPI CreateMenu(void);
+WINUSERAPI HMENU WINAPI CreatePopupMenu(void);
+WINUSERAPI BOOL WINAPI DestroyMenu(HMENU hMenu);
+WINUSERAPI HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos);
+WINUSERAPI int WINAPI GetMenuItemCount(HMENU hMenu);
+WINUSERAPI UINT WINAPI GetMenuItemID(HMENU hMenu, int nPos);
+WINUSERAPI BOOL WINAPI InsertMenuW(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem);
+WINUSERAPI BOOL WINAPI AppendMenuW(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewItem);
+WINUSERAPI BOOL WINAPI RemoveMenu(HMENU hMenu, UINT uPosition, UINT uFlags);
+WINUSERAPI BOOL WINAPI DeleteMenu(HMENU hMenu, UINT uPosition, UINT uFlags);
+WINUSERAPI BOOL WINAPI EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
+WINUSERAPI DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
+// The menu's items as text (for scripts and dumps); 0 when the handle is
+// not a menu. GetMenuStringW as on the platform.
+WINUSERAPI int WINAPI GetMenuStringW(HMENU hMenu, UINT uIDItem, LPWSTR lpString, int cchMax, UINT flags);
+
+// Dialogs: modal, from a template in memory, with the owner disabled and
+// a nested message loop (the owner's timers keep firing) until EndDialog.
+WINUSERAPI INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE hInstance, LPCDLGTEMPLATEW hDialogTemplate,
+                                                  HWND hWndParent, DLGPROC lpDialogFunc, LPARAM dwInitParam);
+WINUSERAPI BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
+WINUSERAPI LRESULT WINAPI SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
+WINUSERAPI int WINAPI GetDlgCtrlID(HWND hWnd);
+WINUSERAPI BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
+WINUSERAPI UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
+WINUSERAPI BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 
 // Rectangles.
 WINUSERAPI BOOL WINAPI SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom);
