@@ -1,5 +1,6 @@
 #include "Widgets.h"
 
+#include "DisplayPower.h"
 #include "RdsText.h"
 #include "Screen.h"
 #include "WindowTimers.h"
@@ -94,10 +95,7 @@ void GroupToggle::OnActivate() {
 }
 
 void DisplayOffButton::OnActivate() {
-  HDC dc = GetDC(Window());
-  const DWORD powerOff[3] = {12, 0, 4};  // length, version, power state 4 (off)
-  ExtEscape(dc, SETPOWERMANAGEMENT, sizeof powerOff, reinterpret_cast<LPCSTR>(powerOff), 0, nullptr);
-  ReleaseDC(Window(), dc);
+  SetDisplayPower(Window(), kDisplayPowerOff);
   screen_.displayOffFlag = TRUE;
 }
 
