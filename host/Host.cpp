@@ -25,7 +25,7 @@ std::optional<std::filesystem::path> ProgramToRun(const Options& options) {
   std::error_code ec;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec || self.filename() != "ondrel") return std::nullopt;
-  for (const auto& candidate : {self.parent_path() / "Ondrel", self.parent_path().parent_path() / "app" / "Ondrel"})
+  for (const auto& candidate : {self.parent_path() / "Ondrel.so", self.parent_path().parent_path() / "app" / "Ondrel.so"})
     if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
   return std::nullopt;
 }
