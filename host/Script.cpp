@@ -35,8 +35,9 @@ class LineParser {
       out = DumpCmd{};
       return {};
     }
+    if (name == "say") return Say(out);
     return "unknown command '" + std::string(name) +
-           "' (known: wait, down, move, up, tap, hold, key, card, shot, dump)";
+           "' (known: wait, down, move, up, tap, hold, key, card, shot, dump, say)";
   }
 
  private:
@@ -120,6 +121,15 @@ class LineParser {
     std::string_view file = words_[1];
     if (!file.ends_with(".png")) return "shot: the picture file must end in .png, not '" + std::string(file) + "'";
     out = ShotCmd{std::filesystem::path(std::string(file))};
+    return {};
+  }
+
+  // The rest of the line, printed as it stands (words one space apart).
+  std::string Say(std::optional<ScriptCommand>& out) {
+    if (words_.size() < 2) return "say takes the text to print";
+    std::string text;
+    for (std::size_t i = 1; i < words_.size(); ++i) text += (i > 1 ? " " : "") + std::string(words_[i]);
+    out = SayCmd{std::move(text)};
     return {};
   }
 

@@ -23,8 +23,9 @@ struct KeyCmd { std::string name; };
 struct CardCmd { bool insert; };
 struct ShotCmd { std::filesystem::path file; };
 struct DumpCmd {};
+struct SayCmd { std::string text; };
 
-using ScriptCommand = std::variant<WaitCmd, PenCmd, HoldCmd, KeyCmd, CardCmd, ShotCmd, DumpCmd>;
+using ScriptCommand = std::variant<WaitCmd, PenCmd, HoldCmd, KeyCmd, CardCmd, ShotCmd, DumpCmd, SayCmd>;
 
 struct ScriptLine {
   int line;  // 1-based line in the script file

@@ -87,6 +87,10 @@ class Runner {
     return card.insert ? handheld_.cardSlot().Insert() : handheld_.cardSlot().Remove();
   }
   std::string operator()(const ShotCmd& shot) { return WriteScreenshot(ce::SystemPanel(), shot.file); }
+  std::string operator()(const SayCmd& say) {
+    out_ << say.text << '\n' << std::flush;
+    return {};
+  }
 
  private:
   static constexpr std::uint64_t kTapMs = 100;

@@ -64,13 +64,20 @@ TEST(Script, ParsesEveryCommandWithCommentsAndBlankLines) {
   EXPECT_TRUE(std::holds_alternative<host::DumpCmd>(parsed.script.lines[10].command));
 }
 
+TEST(Script, SayPrintsTheRestOfTheLineWithSingleSpaces) {
+  auto parsed = ParseScript("say Seeking   upward: 95.0 MHz\n");
+  ASSERT_EQ(parsed.error, "");
+  EXPECT_EQ(std::get<host::SayCmd>(parsed.script.lines[0].command).text, "Seeking upward: 95.0 MHz");
+  EXPECT_EQ(ParseScript("say\n").error, "line 1: say takes the text to print");
+}
+
 TEST(Script, ErrorsNameTheLineAndWhatIsWrong) {
   struct Case {
     const char* text;
     const char* error;
   };
   const Case cases[] = {
-      {"wait 10\nsing 3\n", "line 2: unknown command 'sing' (known: wait, down, move, up, tap, hold, key, card, shot, dump)"},
+      {"wait 10\nsing 3\n", "line 2: unknown command 'sing' (known: wait, down, move, up, tap, hold, key, card, shot, dump, say)"},
       {"wait ten\n", "line 1: wait: 'ten' is not a whole number (milliseconds)"},
       {"wait -5\n", "line 1: wait: milliseconds -5 is outside 0..86400000"},
       {"wait\n", "line 1: wait takes 1 argument, not 0 (wait MS)"},
