@@ -126,8 +126,12 @@ void RadioCoordinator::ContinueSeek() {
   button->OnPress();
 }
 
+// The chip keeps the mute it searched under until it is tuned plainly, so
+// the frequency reached is tuned once more: otherwise the sound would stay
+// off after the tap although the mute toggle is off.
 void RadioCoordinator::StopSeek(HWND window) {
   screen_.radio.seekContinue = 0;
+  screen_.radio.SetFrequency(WORD(screen_.frequencySlider.GetPos()));
   screen_.tuneUp.SetState(Widget::Normal, 1);
   screen_.tuneDown.SetState(Widget::Normal, 1);
   if (!screen_.muteToggle.IsOn()) screen_.radio.SetMute(0);

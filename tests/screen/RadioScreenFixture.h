@@ -1,0 +1,127 @@
+// The radio's screen on the emulated handheld with the tuner card in its
+// slot: a fresh device root booted in virtual time, Ondrel's resources as
+// the running program's, and a stand-in main window whose procedure routes
+// the pen, the timers, creation and destruction to the screen and the
+// radio coordinator the way the real main window does. The pen goes in
+// through the handheld's touch panel, so every tap passes the window
+// manager. With ONDREL_TEST_SHOTS naming a folder, Shot() writes what the
+// panel shows as a PNG there.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Handheld.h"
+#include "CardSlot.h"
+#include "RadioCoordinator.h"
+#include "Screen.h"
+#include "display/Panel.h"
+#include "kernel/ProgramLoader.h"
+#include "sound/Speaker.h"
+#include "windows.h"
+
+namespace screentest {
+
+inline constexpr int kClientTop = 26;  // the main window's client area on the panel
+
+// One image the driver wrote to the tuner chip, decoded.
+struct TunerWrite {
+  std::uint64_t ms = 0;
+  int channel = 0;  // received frequency in 100 kHz
+  bool search = false;
+  bool audioMute = false;
+};
+
+// What the stand-in main window does with its messages; one per test.
+class RadioWindow {
+ public:
+  struct Tick {
+    UINT id;
+    std::uint64_t ms;
+  };
+  RadioWindow(Screen& screen, RadioCoordinator& coordinator, hw::Clock& clock)
+      : screen_(screen), coordinator_(coordinator), clock_(clock) {}
+  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  POINT lastPen{0, 0};
+  std::uint64_t holdArmedMs = 0;  // when the last pen-down armed the hold timer
+  bool destroyed = false;
+  std::vector<Tick> timerTicks;  // every WM_TIMER, in order
+  std::vector<std::uint64_t> TicksOf(UINT id) const;
+  HWND textWindow = nullptr;
+
+ private:
+  void Create(HWND window);
+  void Destroy(HWND window);
+  void Paint(HWND window);
+  void Timer(HWND window, WPARAM id);
+  void Pen(HWND window, UINT message);
+
+  Screen& screen_;
+  RadioCoordinator& coordinator_;
+  hw::Clock& clock_;
+};
+
+class RadioScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Boots the handheld on the fixture's root (kept between boots).
+  void Boot(bool cardInserted = true);
+  // A fresh screen and coordinator, then the main window, then 150 ms so
+  // that the tuner poll starts the radio.
+  void OpenRadio();
+  // Destroys the window (the settings are saved) and then the screen.
+  void CloseRadio();
+
+  // Pumps the message loop while ms of device time pass.
+  void RunFor(std::uint64_t ms);
+  std::uint64_t Now() const { return handheld->clock().NowMs(); }
+
+  // The pen, in client coordinates of the main window.
+  void PenDown(int x, int y);
+  void PenMove(int x, int y);
+  void PenUp(int x, int y);
+  void Tap(int x, int y);               // down, 100 ms, up, then 50 ms
+  void TapOn(const Widget& widget);     // the middle of its rectangle
+  void Hold(const Widget& widget, std::uint64_t ms);
+
+  // A client pixel as the panel shows it (0xRRGGBB).
+  std::uint32_t Client(int x, int y) const;
+  static std::uint32_t Pixel(HDC surface, int x, int y);
+  // Whether every pixel of the rectangle shows the surface's same pixel.
+  ::testing::AssertionResult Shows(const RECT& r, HDC surface) const;
+  ::testing::AssertionResult Shows(const Widget& w, HDC surface) const { return Shows(w.Rect(), surface); }
+  // Whether preset label n (1..6) shows the frequency, e.g. " 90.2".
+  ::testing::AssertionResult LabelShows(int n, const std::string& text) const;
+  ::testing::AssertionResult DigitsShow(const std::string& text) const;
+
+  // The images written to the chip since the mark.
+  void MarkTrace() { traceMark = TraceLines().size(); }
+  std::vector<TunerWrite> TunerWrites() const;
+  std::vector<std::string> TraceLines() const;
+  hw::RadioCard::View Card() const { return handheld->cardSlot().Observe(); }
+  int CardChannel() const { return int(Card().chip.tunedHz / 100'000); }
+
+  void Shot(const std::string& name) const;
+
+  std::filesystem::path root;
+  std::unique_ptr<host::Handheld> handheld;
+  hw::Panel panel;
+  hw::Speaker speaker;
+  std::optional<ce::Module> module;
+  std::unique_ptr<Screen> screen;
+  std::unique_ptr<RadioCoordinator> coordinator;
+  std::unique_ptr<RadioWindow> radioWindow;
+  HWND window = nullptr;
+  std::size_t traceMark = 0;
+};
+
+}  // namespace screentest
