@@ -5,6 +5,7 @@
 #include "Handheld.h"
 #include "Options.h"
 #include "ScriptRunner.h"
+#include "Tour.h"
 #include "kernel/Registry.h"
 #include "kernel/RunLog.h"
 #include "CardSlot.h"
@@ -13,6 +14,7 @@
 #include "kernel/Kernel.h"
 #include "sound/Sound.h"
 #include "user/Desktop.h"
+#include "user/MessageBox.h"
 #include "windows.h"
 
 namespace host {
@@ -141,6 +143,8 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     else
       out << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
     ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
+    // Message boxes appear on the screen and wait for the user.
+    ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);
     // F5 pulls or inserts the card, on the program's thread.
     cardHook = ce::AddIdleHook([&cardToggle, &handheld] {
       if (!cardToggle.exchange(false)) return;
@@ -149,10 +153,22 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
       if (!error.empty()) ce::LogLine("ondrel: " + error);
     });
   }
+  // Headless with the radio and nothing to do: the built-in tour shows
+  // what the radio can do, in pictures beside the device root.
+  if (!frontEnd && !options.script && program) {
+    std::filesystem::path root = handheld->root().lexically_normal();
+    if (!root.has_filename()) root = root.parent_path();
+    std::filesystem::path pictures = root.parent_path() / (root.filename().string() + "-tour");
+    std::error_code ec;
+    std::filesystem::create_directories(pictures, ec);
+    out << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << "\n";
+    script = TourScript(pictures);
+  }
   std::string error = RunScript(script, *handheld, out, settings);
   if (frontEnd) {
     ce::RemoveIdleHook(cardHook);
     ce::SetRaiseHandler({});
+    ce::SetMessageBoxPresenter({});
     ce::SystemSpeaker().SetListener({});
     audio.reset();
     frontEnd.reset();

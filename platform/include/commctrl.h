@@ -12,3 +12,9 @@
 #define TBM_SETRANGE (WM_USER + 6)
 #define TBM_SETRANGEMIN (WM_USER + 7)
 #define TBM_SETRANGEMAX (WM_USER + 8)
+
+// WM_HSCROLL codes a trackbar sends its parent (low word of wParam; the
+// high word carries the position for the thumb codes).
+#define TB_THUMBPOSITION 4
+#define TB_THUMBTRACK 5
+#define TB_ENDTRACK 8

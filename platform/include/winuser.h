@@ -314,6 +314,9 @@ WINUSERAPI BOOL WINAPI CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLa
 WINUSERAPI UINT WINAPI IsDlgButtonChecked(HWND hDlg, int nIDButton);
 WINUSERAPI BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 
+// Icons: LoadIconW's image drawn with its transparency mask.
+WINUSERAPI BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+
 // Rectangles.
 WINUSERAPI BOOL WINAPI SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom);
 WINUSERAPI BOOL WINAPI SetRectEmpty(LPRECT lprc);

@@ -27,6 +27,7 @@
 #define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
 #define WS_EX_TOPMOST 0x00000008L
+#define WS_EX_NOACTIVATE 0x08000000L  // takes the pen, never the foreground (menu bars, menus)
 #define WS_EX_WINDOWEDGE 0x00000100L
 #define WS_EX_CLIENTEDGE 0x00000200L
 #define WS_EX_CAPTIONOKBTN 0x80000000L

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "kernel/Kernel.h"
+#include "shell/ShellDialog.h"
+#include "user/ControlDrawing.h"
 #include "user/Desktop.h"
 #include "windows.h"
 
@@ -16,6 +18,9 @@ namespace {
 constexpr RECT kBar{0, 0, 240, kNavigationBarHeight};
 constexpr COLORREF kBackground = RGB(16, 40, 96);
 constexpr COLORREF kText = RGB(255, 255, 255);
+// "ok" at the right end, for a dialog that asked for it.
+constexpr RECT kOkButton{206, 0, 240, kNavigationBarHeight};
+constexpr COLORREF kOkPressed = RGB(64, 96, 176);
 
 class NavigationBar {
  public:
@@ -31,9 +36,11 @@ class NavigationBar {
     }
     SetScreenCovers({kBar});
     hook_ = AddIdleHook([this] { Refresh(false); });
+    SetScreenCoverPenHandler([this](const hw::InputEvent& event) { OnPen(event); });
     Refresh(true);
   }
   ~NavigationBar() {
+    SetScreenCoverPenHandler(nullptr);
     RemoveIdleHook(hook_);
     SetScreenCovers({});
   }
@@ -43,16 +50,36 @@ class NavigationBar {
  private:
   void Refresh(bool force) {
     std::u16string title;
-    if (HWND front = GetForegroundWindow()) {
+    HWND front = GetForegroundWindow();
+    if (front) {
       WCHAR buffer[128];
       int length = GetWindowTextW(front, buffer, 128);
       title.assign(buffer, length > 0 ? length : 0);
     }
+    const bool ok = HasDoneButton(front);
     const long minute = (startMinute_ + static_cast<long>((SystemClock().NowMs() - startMs_) / 60000)) % (24 * 60);
-    if (!force && title == title_ && minute == minute_) return;
+    if (!force && title == title_ && minute == minute_ && ok == ok_) return;
     title_ = title;
     minute_ = minute;
+    ok_ = ok;
+    if (!ok_) okPressed_ = false;
     Draw();
+  }
+
+  // A tap on "ok": pressed on the way down, IDOK to the dialog in front
+  // when the pen lifts still on it.
+  void OnPen(const hw::InputEvent& event) {
+    const POINT at{event.x, event.y};
+    const bool onOk = ok_ && PtInRect(&kOkButton, at);
+    const bool wasPressed = okPressed_;
+    if (event.kind == hw::InputEvent::Kind::PenDown) okPressed_ = onOk;
+    if (event.kind == hw::InputEvent::Kind::PenUp) {
+      okPressed_ = false;
+      HWND front = GetForegroundWindow();
+      if (wasPressed && onOk && HasDoneButton(front))
+        PostMessageW(front, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    if (okPressed_ != wasPressed) Draw();
   }
 
   void Draw() {
@@ -66,13 +93,23 @@ class NavigationBar {
     char clock[48];
     std::snprintf(clock, sizeof clock, "%ld:%02ld", minute_ / 60, minute_ % 60);
     std::u16string time(clock, clock + std::char_traits<char>::length(clock));
-    RECT timeRect{170, 0, 234, kNavigationBarHeight};
+    const LONG right = ok_ ? kOkButton.left - 4 : 234;
+    RECT timeRect{right - 64, 0, right, kNavigationBarHeight};
     DrawTextW(dc, time.c_str(), static_cast<int>(time.size()), &timeRect,
               DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    RECT titleRect{6, 0, 168, kNavigationBarHeight};
+    RECT titleRect{6, 0, right - 66, kNavigationBarHeight};
     DrawTextW(dc, title_.c_str(), static_cast<int>(title_.size()), &titleRect,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (ok_) DrawOk(dc);
     ReleaseDC(nullptr, dc);
+  }
+
+  void DrawOk(HDC dc) const {
+    const RECT box{kOkButton.left + 2, kOkButton.top + 4, kOkButton.right - 3, kOkButton.bottom - 4};
+    if (okPressed_) FillColour(dc, box, kOkPressed);
+    FrameColour(dc, box, kText);
+    RECT text = box;
+    DrawTextW(dc, u"ok", 2, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
 
   int hook_ = 0;
@@ -80,6 +117,8 @@ class NavigationBar {
   std::uint64_t startMs_ = 0;
   std::u16string title_;
   long minute_ = -1;
+  bool ok_ = false;
+  bool okPressed_ = false;
 };
 
 std::mutex g_mutex;

@@ -63,6 +63,10 @@ void SetScreenCovers(std::vector<RECT> covers) {
   wm.tree().SetScreenCovers(std::move(covers));
 }
 
+void SetScreenCoverPenHandler(std::function<void(const hw::InputEvent&)> handler) {
+  WindowManager::Get().SetCoverPenHandler(std::move(handler));
+}
+
 void PumpMessagesUntil(const std::function<bool()>& done) {
   auto& wm = WindowManager::Get();
   MSG msg;

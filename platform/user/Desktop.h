@@ -53,6 +53,9 @@ void WakeMessageLoops();
 // Screen areas that no window draws on or is found under (the
 // navigation bar's strip).
 void SetScreenCovers(std::vector<RECT> covers);
+// Who gets the pen events that land on a screen cover (nullptr: nobody).
+// Called on the thread whose message loop read the event.
+void SetScreenCoverPenHandler(std::function<void(const hw::InputEvent&)> handler);
 
 // Runs this thread's messages until done() holds, letting the clock move
 // as GetMessageW does; WM_QUIT is dropped.

@@ -46,6 +46,10 @@ std::optional<RoutedInput> InputRouter::Route(const hw::InputEvent& event, const
   WindowPtr target = tree.Find(capture);
   if (!target) {
     capture = nullptr;
+    if (tree.Covered(screen)) {
+      routed.cover = true;
+      return routed;
+    }
     target = tree.WindowAt(screen);
   }
   if (!target || !target->Enabled()) return std::nullopt;

@@ -16,6 +16,7 @@ namespace ce {
 struct RoutedInput {
   MSG msg{};
   HWND activate = nullptr;  // top-level window a pen-down brings forward first
+  bool cover = false;       // the pen on a screen cover: for the shell, not a window
 };
 
 class InputRouter {

@@ -12,29 +12,11 @@
 namespace ce {
 namespace {
 
-// Button groups (the low four bits of the type) and which of the group's
-// buttons is the default (MB_DEFBUTTON1..3).
 constexpr UINT kButtonsMask = 0x0000000F;
 constexpr UINT kDefaultButtonMask = 0x00000F00;
 constexpr int kIdAbort = 3;
 constexpr int kIdRetry = 4;
 constexpr int kIdIgnore = 5;
-
-// The answer of a user who presses the default button.
-int DefaultButton(UINT type) {
-  static constexpr std::array<int, 1> ok{IDOK};
-  static constexpr std::array<int, 2> okCancel{IDOK, IDCANCEL};
-  static constexpr std::array<int, 3> abortRetryIgnore{kIdAbort, kIdRetry, kIdIgnore};
-  static constexpr std::array<int, 3> yesNoCancel{IDYES, IDNO, IDCANCEL};
-  static constexpr std::array<int, 2> yesNo{IDYES, IDNO};
-  static constexpr std::array<int, 2> retryCancel{kIdRetry, IDCANCEL};
-  static constexpr std::array<std::span<const int>, 6> groups{ok, okCancel, abortRetryIgnore,
-                                                              yesNoCancel, yesNo, retryCancel};
-  UINT group = type & kButtonsMask;
-  std::span<const int> buttons = group < groups.size() ? groups[group] : groups[0];
-  std::size_t index = (type & kDefaultButtonMask) >> 8;
-  return index < buttons.size() ? buttons[index] : buttons[0];
-}
 
 class MessageBoxes {
  public:
@@ -70,6 +52,41 @@ MessageBoxes& TheMessageBoxes() {
 }
 
 }  // namespace
+
+// Button groups (the low four bits of the type) and which of the group's
+// buttons is the default (MB_DEFBUTTON1..3).
+std::span<const int> MessageBoxButtons(UINT type) {
+  static constexpr std::array<int, 1> ok{IDOK};
+  static constexpr std::array<int, 2> okCancel{IDOK, IDCANCEL};
+  static constexpr std::array<int, 3> abortRetryIgnore{kIdAbort, kIdRetry, kIdIgnore};
+  static constexpr std::array<int, 3> yesNoCancel{IDYES, IDNO, IDCANCEL};
+  static constexpr std::array<int, 2> yesNo{IDYES, IDNO};
+  static constexpr std::array<int, 2> retryCancel{kIdRetry, IDCANCEL};
+  static constexpr std::array<std::span<const int>, 6> groups{ok, okCancel, abortRetryIgnore,
+                                                              yesNoCancel, yesNo, retryCancel};
+  const UINT group = type & kButtonsMask;
+  return group < groups.size() ? groups[group] : groups[0];
+}
+
+// The answer of a user who presses the default button.
+int DefaultButton(UINT type) {
+  std::span<const int> buttons = MessageBoxButtons(type);
+  const std::size_t index = (type & kDefaultButtonMask) >> 8;
+  return index < buttons.size() ? buttons[index] : buttons[0];
+}
+
+const char16_t* MessageBoxButtonText(int id) {
+  switch (id) {
+    case IDOK: return u"OK";
+    case IDCANCEL: return u"Cancel";
+    case kIdAbort: return u"Abort";
+    case kIdRetry: return u"Retry";
+    case kIdIgnore: return u"Ignore";
+    case IDYES: return u"Yes";
+    case IDNO: return u"No";
+    default: return u"";
+  }
+}
 
 void SetMessageBoxPresenter(MessageBoxPresenter presenter) { TheMessageBoxes().SetPresenter(std::move(presenter)); }
 

@@ -4,7 +4,8 @@ namespace ce {
 
 std::vector<SystemClass> SystemClasses() {
   return {
-      EditClass(),
+      EditClass(), DialogClass(), ButtonClass(), StaticClass(), TrackbarClass(),
+      PopupMenuClass(), MenuBarClass(), MessageBoxClass(),
   };
 }
 

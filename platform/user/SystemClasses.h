@@ -23,6 +23,19 @@ struct SystemClass {
 
 // The multi-line and single-line edit control (EditControl.cpp).
 SystemClass EditClass();
+// The dialog window (Dialog.cpp) and the controls of dialog templates:
+// buttons, statics and the trackbar (ButtonControl.cpp, StaticControl.cpp,
+// TrackbarControl.cpp).
+SystemClass DialogClass();
+SystemClass ButtonClass();
+SystemClass StaticClass();
+SystemClass TrackbarClass();
+// The pop-up menu tracked with the pen (PopupMenu.cpp), the shell's menu
+// bar (shell/MenuBar.cpp) and the message box shown on the screen
+// (MessageBoxWindow.cpp).
+SystemClass PopupMenuClass();
+SystemClass MenuBarClass();
+SystemClass MessageBoxClass();
 
 std::vector<SystemClass> SystemClasses();
 

@@ -177,6 +177,15 @@ bool WindowManager::RouteOneInput() {
     if (!result) return true;
     routed = *result;
   }
+  if (routed.cover) {
+    std::function<void(const hw::InputEvent&)> handler;
+    {
+      auto lock = Lock();
+      handler = coverPen_;
+    }
+    if (handler) handler(*event);
+    return true;
+  }
   if (routed.activate) Activate(routed.activate);
   auto lock = Lock();
   WindowPtr window = tree_.Find(routed.msg.hwnd);
@@ -283,6 +292,9 @@ void WindowManager::Activate(HWND handle) {
     auto lock = Lock();
     WindowPtr root = tree_.Root(tree_.Find(handle));
     if (!root || root->destroying) return;
+    // Menu bars and open menus take the pen but leave the foreground
+    // window where it is.
+    if (root->exStyle & WS_EX_NOACTIVATE) return;
     top = root->handle;
     // Owned windows stay in front of their owner.
     std::vector<HWND> owned;
@@ -370,6 +382,11 @@ bool WindowManager::Destroy(HWND handle) {
     tree_.Remove(w->handle);
   }
   return true;
+}
+
+void WindowManager::SetCoverPenHandler(std::function<void(const hw::InputEvent&)> handler) {
+  auto lock = Lock();
+  coverPen_ = std::move(handler);
 }
 
 hw::InputDevice& WindowManager::input() { return *input_; }

@@ -82,6 +82,8 @@ class WindowManager {
   void RemoveIdleHook(int id);
   // Called when another program brings one of our windows to the front.
   void SetRaiseHandler(std::function<void()> handler);
+  // Gets the pen events on the screen covers (the navigation bar).
+  void SetCoverPenHandler(std::function<void(const hw::InputEvent&)> handler);
 
  private:
   WindowManager();
@@ -104,6 +106,7 @@ class WindowManager {
   std::map<int, std::function<void()>> idleHooks_;
   int nextIdleHook_ = 1;
   std::function<void()> raiseHandler_;
+  std::function<void(const hw::InputEvent&)> coverPen_;
 };
 
 // A class name folded for comparisons without regard to case.

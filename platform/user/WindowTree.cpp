@@ -79,10 +79,14 @@ bool WindowTree::Shown(const Window& window) const {
   return true;
 }
 
-WindowPtr WindowTree::WindowAt(POINT screen) const {
-  if (!Contains(kScreen, screen)) return nullptr;
+bool WindowTree::Covered(POINT screen) const {
   for (const RECT& cover : covers_)
-    if (Contains(cover, screen)) return nullptr;
+    if (Contains(cover, screen)) return true;
+  return false;
+}
+
+WindowPtr WindowTree::WindowAt(POINT screen) const {
+  if (!Contains(kScreen, screen) || Covered(screen)) return nullptr;
   const std::vector<HWND>* level = &topLevel_;
   WindowPtr found;
   for (;;) {

@@ -39,6 +39,7 @@ class WindowTree {
 
   // Screen areas no window draws on (the navigation bar).
   void SetScreenCovers(std::vector<RECT> covers) { covers_ = std::move(covers); }
+  bool Covered(POINT screen) const;
 
   // Every window, top-level windows front first, each followed by its
   // children front first (depth first).

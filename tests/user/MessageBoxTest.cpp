@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "MenuTestSupport.h"
+#include "UserFixture.h"
 #include "kernel/RunLog.h"
 #include "user/MessageBox.h"
 #include "windows.h"
@@ -73,6 +75,79 @@ TEST_F(MessageBoxTest, PresenterShowsTheBoxInsteadOfStandardError) {
   ce::SetMessageBoxPresenter({});
   EXPECT_EQ(Show(u"Done", u"Scan").second, "Scan: Done\n");
   EXPECT_EQ(calls.size(), 1u);
+}
+
+// With the window front end the box is drawn on the screen and waits for
+// the user; the test plays the user from the loop's idle moments.
+class OnScreenMessageBoxTest : public UserTest {
+ protected:
+  void SetUp() override {
+    UserTest::SetUp();
+    ce::ClearRunLog();
+    ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);
+  }
+  void TearDown() override {
+    ce::SetMessageBoxPresenter({});
+    if (hook_) ce::RemoveIdleHook(hook_);
+    UserTest::TearDown();
+  }
+
+  // Once the box is up: remembers where it is and what it shows, then
+  // lets act() answer it.
+  void WhenTheBoxIsUp(std::function<void(const RECT&)> act) {
+    hook_ = ce::AddIdleHook([this, act] {
+      if (answered_) return;
+      for (const ce::WindowInfo& w : ce::ListWindows()) {
+        if (w.className != u"MessageBox" || !w.visible) continue;
+        answered_ = true;
+        box_ = w.rect;
+        inkInCaption_ = menutest::CountPixels(RECT{box_.left + 2, box_.top + 2, box_.right - 2, box_.top + 22}, 0xFFFFFF);
+        inkInBody_ = menutest::CountInk(RECT{box_.left + 2, box_.top + 24, box_.right - 2, box_.bottom - 2});
+        act(box_);
+        return;
+      }
+    });
+  }
+
+  int hook_ = 0;
+  bool answered_ = false;
+  RECT box_{};
+  int inkInCaption_ = 0, inkInBody_ = 0;
+};
+
+TEST_F(OnScreenMessageBoxTest, BoxIsDrawnCentredAndATapOnOkAnswersIt) {
+  HWND owner = Make(0, 26, 240, 294);
+  WhenTheBoxIsUp([](const RECT& box) {
+    // The OK button: centred, in the bottom row of the box.
+    const LONG x = (box.left + box.right) / 2, y = box.bottom - 20;
+    ce::SystemInput().PenDown(x, y);
+    ce::SystemInput().PenUp(x, y);
+  });
+  ::testing::internal::CaptureStderr();
+  const int answer = MessageBoxW(owner, u"Cannot open \\Windows\\BK_U.bmp, the file is not a bitmap", u"Error", MB_OK);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(answer, IDOK);
+  ASSERT_TRUE(answered_);
+  EXPECT_EQ(box_.left + box_.right, 240) << "centred across";
+  EXPECT_NEAR(box_.top + box_.bottom, 320, 1) << "and down";
+  EXPECT_GT(inkInCaption_, 20) << "the caption in white on the caption bar";
+  EXPECT_GT(inkInBody_, 100) << "the text and the button";
+  EXPECT_EQ(ce::RunLogLines().back(), "Error: Cannot open \\Windows\\BK_U.bmp, the file is not a bitmap");
+  EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner takes input again";
+  EXPECT_TRUE(SeenOf(WM_LBUTTONDOWN).empty()) << "the box had the pen";
+}
+
+TEST_F(OnScreenMessageBoxTest, ReturnChoosesTheDefaultButtonAndTapsBesideTheButtonsDoNothing) {
+  WhenTheBoxIsUp([](const RECT& box) {
+    ce::SystemInput().PenDown(box.left + 5, box.top + 40);
+    ce::SystemInput().PenUp(box.left + 5, box.top + 40);
+    ce::SystemInput().PenDown(100, 300);
+    ce::SystemInput().PenUp(100, 300);
+    ce::SystemInput().KeyDown(hw::KeyCode::Return);
+  });
+  EXPECT_EQ(MessageBoxW(nullptr, u"Search again?", u"Scan", MB_YESNO | 0x100), IDNO);
+  EXPECT_FALSE(SeenOf(WM_LBUTTONDOWN).size());
+  for (const ce::WindowInfo& w : ce::ListWindows()) EXPECT_NE(w.className, u"MessageBox");
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+// The state of every control of one class, by window: created with the
+// window's WM_CREATE, dropped after its WM_DESTROY. A control's window
+// procedure hands each message to its state object's Handle.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "user/SystemClasses.h"
+#include "windows.h"
+
+namespace ce {
+
+template <class Control>
+class ControlStates {
+ public:
+  std::shared_ptr<Control> Find(HWND window) {
+    std::lock_guard lock(mutex_);
+    auto it = controls_.find(window);
+    return it == controls_.end() ? nullptr : it->second;
+  }
+
+  LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) Add(window, std::make_shared<Control>(window));
+    std::shared_ptr<Control> control = Find(window);
+    if (!control) return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = control->Handle(message, wParam, lParam);
+    if (message == WM_DESTROY) Remove(window);
+    return result;
+  }
+
+  void Add(HWND window, std::shared_ptr<Control> control) {
+    std::lock_guard lock(mutex_);
+    controls_[window] = std::move(control);
+  }
+  void Remove(HWND window) {
+    std::lock_guard lock(mutex_);
+    controls_.erase(window);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<HWND, std::shared_ptr<Control>> controls_;
+};
+
+// A control class of the platform: its procedure over a white background.
+inline SystemClass WhiteControlClass(const char16_t* name, WNDPROC proc) {
+  SystemClass cls;
+  cls.name = name;
+  cls.proc = proc;
+  cls.background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  return cls;
+}
+
+}  // namespace ce
