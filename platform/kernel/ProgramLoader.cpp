@@ -158,6 +158,13 @@ void* Module::Symbol(const char* name, std::string& error) const {
   return symbol;
 }
 
+namespace {
+std::vector<std::function<void(HINSTANCE)>>& UnloadListeners() {
+  static std::vector<std::function<void(HINSTANCE)>> listeners;
+  return listeners;
+}
+}  // namespace
+
 std::optional<std::string> Module::Unload() {
   if (!handle_) return std::nullopt;
   std::optional<std::string> warning;
@@ -170,8 +177,14 @@ std::optional<std::string> Module::Unload() {
               "link libstdc++)";
   }
   // Only now: the destructors that just ran may still have asked for it.
-  Modules().Remove(std::exchange(instance_, nullptr));
+  HINSTANCE gone = std::exchange(instance_, nullptr);
+  Modules().Remove(gone);
+  for (const auto& listener : UnloadListeners()) listener(gone);
   return warning;
+}
+
+void AddModuleUnloadListener(std::function<void(HINSTANCE)> listener) {
+  UnloadListeners().push_back(std::move(listener));
 }
 
 bool IsModuleMapped(const std::filesystem::path& path) {

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,12 @@ class Module {
   void* handle_ = nullptr;
   HINSTANCE instance_ = nullptr;
 };
+
+// Called after a module was unloaded, with the instance it had: what the
+// module left registered (window classes whose procedures lived in it)
+// goes with it, as when a program ends on the handheld. Listeners are
+// added once, at start, by the platform's own parts.
+void AddModuleUnloadListener(std::function<void(HINSTANCE)> listener);
 
 // True while the module file is mapped into the process by anyone.
 bool IsModuleMapped(const std::filesystem::path& path);

@@ -6,6 +6,7 @@
 
 #include "gdi/WindowArea.h"
 #include "kernel/Kernel.h"
+#include "kernel/ProgramLoader.h"
 #include "kernel/LastError.h"
 #include "kernel/Utf.h"
 #include "user/DeviceWindows.h"
@@ -29,6 +30,12 @@ WindowManager& WindowManager::Get() {
 WindowManager::WindowManager()
     : timers_([this](TimerKey key, std::uint64_t generation) { OnTimerDue(key, generation); }) {
   ownInput_.SetListener([this] { WakeAll(); });
+  // A program's window classes end with its module (their procedures
+  // lived in it).
+  AddModuleUnloadListener([this](HINSTANCE instance) {
+    auto lock = Lock();
+    std::erase_if(classes_, [instance](const auto& entry) { return entry.second->instance == instance; });
+  });
   for (const SystemClass& system : SystemClasses()) {
     WindowClass cls;
     cls.name = system.name;

@@ -1,0 +1,72 @@
+// A second start of the radio while one runs: it brings the running
+// radio's window to the front and ends with status 0, without a window of
+// its own and without touching the tuner or the stored settings.
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "OndrelFixture.h"
+#include "kernel/Kernel.h"
+#include "kernel/Registry.h"
+#include "user/Desktop.h"
+#include "windows.h"
+
+extern char** environ;
+
+namespace e2e {
+namespace {
+
+int Spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(OndrelTest, ASecondStartBringsTheRunningRadioToTheFrontAndEnds) {
+  // The running radio, as far as the second start can see: a window of
+  // Ondrel's class and title on the same device, behind another one.
+  ASSERT_EQ(RunArgs({"--root", Root().string(), "--export-registry", (dir_ / "first.reg").string()}), 0);
+  ce::SetDeviceRoot(Root());
+  ASSERT_FALSE(ce::MountRegistry(Root() / "registry.db"));
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"Ondrel";
+  RegisterClassW(&wc);
+  HWND running = CreateWindowExW(0, u"Ondrel", u"Ondrel", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+  HWND other = CreateWindowExW(0, u"Ondrel", u"Other", WS_VISIBLE, 0, 26, 240, 294, nullptr, nullptr, nullptr,
+                               nullptr);
+  ASSERT_EQ(GetForegroundWindow(), other);
+  int raised = 0;
+  ce::SetRaiseHandler([&] { ++raised; });
+
+  std::ofstream(dir_ / "second.txt") << "wait 500\ndump\n";
+  std::ofstream(dir_ / "out.txt");
+  EXPECT_EQ(Spawn({ONDREL_EXE, "--headless", "--root", Root().string(), "--program", ONDREL_MODULE_PATH, "--trace",
+                   (dir_ / "trace.txt").string(), "--script", (dir_ / "second.txt").string()}),
+            0);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_EQ(GetForegroundWindow(), running);
+  EXPECT_EQ(raised, 1);
+
+  ce::SetRaiseHandler({});
+  DestroyWindow(other);
+  DestroyWindow(running);
+  UnregisterClassW(u"Ondrel", nullptr);
+  ce::UnmountRegistry();
+  ce::SetDeviceRoot({});
+
+  // The tuner was not touched after the driver set the card up at boot,
+  // and no setting was stored.
+  std::ifstream trace(dir_ / "trace.txt");
+  for (std::string line; std::getline(trace, line);) EXPECT_TRUE(line.starts_with("t=0 ")) << line;
+  EXPECT_EQ(Registry().find("\"CurrentFrequency\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace e2e
