@@ -74,6 +74,21 @@ TEST_F(OndrelTest, PulledCardStopsTheRadioAndPuttingItBackRestartsIt) {
   EXPECT_EQ(Khz(dumps[2]), stepped);
 }
 
+TEST_F(OndrelTest, ACardInsertedAfterStartIsStartedWithinAPoll) {
+  ASSERT_EQ(Run("wait 500\n" + Tap(kTuneUp) + "dump\ncard insert\nwait 150\ndump\nwait 1000\ndump\n", {"--no-card"}), 0)
+      << err_.str();
+  auto dumps = Dumps();
+  ASSERT_EQ(dumps.size(), 3u) << out_.str();
+  EXPECT_FALSE(dumps[0]["card"]["present"].get<bool>());
+  // Found by the 100 ms poll: powered, unmuted, at the volume slider's
+  // value and the frequency slider's (the tap without a card tuned
+  // nothing).
+  EXPECT_TRUE(dumps[1]["card"]["audio"].get<bool>());
+  EXPECT_FALSE(dumps[1]["card"]["standby"].get<bool>());
+  EXPECT_FALSE(dumps[2]["card"]["mute"].get<bool>());
+  EXPECT_EQ(Khz(dumps[2]), 87500.0);
+}
+
 TEST_F(OndrelTest, ATapDuringASeekStopsItWhereItIsAndKeysAreIgnoredMeanwhile) {
   // One station far up the band, so the seek runs for a while. Search
   // mode, then a seek up; the key pressed while it runs does nothing; a
