@@ -186,3 +186,27 @@ TEST_F(ProgramLoaderTest, LibraryModuleHasAnInstanceButIsNoProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// A class whose procedure lived in a module must not outlive it: the next
+// window of that name would call into unmapped code.
+TEST(ProgramLoaderClassesTest, AProgramsWindowClassesGoWhenItsModuleUnloads) {
+  std::string error;
+  auto module = ce::Module::Load(kOrderModule, ce::ModuleKind::Program, error);
+  ASSERT_TRUE(module) << error;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = module->Instance();
+  wc.lpszClassName = u"LoaderTestClass";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  WNDCLASSW found{};
+  EXPECT_TRUE(GetClassInfoW(module->Instance(), u"LoaderTestClass", &found));
+  EXPECT_FALSE(module->Unload());
+  EXPECT_EQ(CreateWindowExW(0, u"LoaderTestClass", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+  wc.hInstance = nullptr;
+  EXPECT_NE(RegisterClassW(&wc), 0);  // the name is free again
+  UnregisterClassW(u"LoaderTestClass", nullptr);
+}
+
+}  // namespace
