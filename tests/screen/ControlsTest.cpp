@@ -112,15 +112,15 @@ TEST_F(ControlsTest, ExitButtonClosesTheWindowAndTheRestOfThePenUpDoesNoHarm) {
   screen->frequencySlider.SetPos(977, 0);
   RunFor(10);
   TapOn(screen->exitButton);
-  EXPECT_TRUE(radioWindow->destroyed);
+  EXPECT_TRUE(quitPosted) << "the window ended the program's message loop";
   EXPECT_FALSE(IsWindow(window));
   EXPECT_FALSE(Card().audio) << "muted and the audio switched off";
   EXPECT_EQ(Card().switches & 0x02, 0);
   EXPECT_EQ(screen->settings.CurrentFrequency, 977u);
   // Timers of the gone window do not fire into the screen.
-  radioWindow->timerTicks.clear();
+  timerTicks.clear();
   RunFor(3000);
-  EXPECT_TRUE(radioWindow->timerTicks.empty());
+  EXPECT_TRUE(timerTicks.empty());
   window = nullptr;
 }
 
@@ -135,13 +135,13 @@ TEST_F(ControlsTest, RdsButtonIgnoresTapsUntilEnabledAndSharesItsCornerWithGroup
   Tap(4, 4);
   EXPECT_FALSE(screen->rdsButton.IsOn());
   EXPECT_EQ(screen->rdsButton.State(), Widget::Normal);
-  EXPECT_FALSE(IsWindowVisible(radioWindow->textWindow));
+  EXPECT_FALSE(IsWindowVisible(screen->rdsText.textWindow));
 
   // The overlap: group 1 is chosen, the RDS text stays hidden.
   Tap(20, 18);
   EXPECT_TRUE(screen->groupToggles[0].IsOn());
   EXPECT_FALSE(screen->groupToggles[2].IsOn());
-  EXPECT_FALSE(IsWindowVisible(radioWindow->textWindow));
+  EXPECT_FALSE(IsWindowVisible(screen->rdsText.textWindow));
 
   // RDS data present (as the presence tick finds them): the button is
   // lit and tappable, and a tap on the overlap toggles the RDS text too.
@@ -152,19 +152,19 @@ TEST_F(ControlsTest, RdsButtonIgnoresTapsUntilEnabledAndSharesItsCornerWithGroup
   Tap(20, 18);
   EXPECT_TRUE(screen->groupToggles[0].IsOn());
   EXPECT_FALSE(screen->groupToggles[1].IsOn());
-  EXPECT_TRUE(IsWindowVisible(radioWindow->textWindow));
+  EXPECT_TRUE(IsWindowVisible(screen->rdsText.textWindow));
   EXPECT_FALSE(screen->rdsButton.IsOn()) << "the tap switched the toggle off";
   Tap(4, 4);
-  EXPECT_FALSE(IsWindowVisible(radioWindow->textWindow));
+  EXPECT_FALSE(IsWindowVisible(screen->rdsText.textWindow));
   EXPECT_TRUE(screen->groupToggles[0].IsOn());
 
   // A tuning step switches the button off and hides the text (the text
   // window covers the tuning buttons, so the step comes as the right
   // arrow key brings it).
   Tap(4, 4);
-  ASSERT_TRUE(IsWindowVisible(radioWindow->textWindow));
+  ASSERT_TRUE(IsWindowVisible(screen->rdsText.textWindow));
   screen->tuneUp.OnPress();
-  EXPECT_FALSE(IsWindowVisible(radioWindow->textWindow));
+  EXPECT_FALSE(IsWindowVisible(screen->rdsText.textWindow));
   EXPECT_FALSE(screen->rdsButton.IsOn());
   EXPECT_TRUE(Shows(screen->rdsButton, U()));
 }

@@ -5,10 +5,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "BandLimits.h"
 #include "OndrelIds.h"
 #include "Screenshot.h"
-#include "WindowTimers.h"
 #include "cards/TunerChip.h"
 #include "input/Input.h"
 #include "kernel/Kernel.h"
@@ -20,127 +18,11 @@ namespace screentest {
 
 namespace {
 
-constexpr const char16_t* kClass = u"RadioScreenTestWindow";
-RadioWindow* g_window = nullptr;  // the one the class procedure hands to
 bool g_deadline = false;
-
-LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!g_window) return DefWindowProcW(window, message, wParam, lParam);
-  return g_window->Handle(window, message, wParam, lParam);
-}
 
 void CALLBACK Deadline(HWND, UINT, UINT_PTR, DWORD) { g_deadline = true; }
 
 }  // namespace
-
-// ---- the stand-in main window --------------------------------------------
-
-LRESULT RadioWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE: Create(window); return 0;
-    case WM_DESTROY: Destroy(window); return 0;
-    case WM_PAINT: Paint(window); return 0;
-    case WM_TIMER: Timer(window, wParam); return 0;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      lastPen = {LONG(LOWORD(lParam)), LONG(HIWORD(lParam))};
-      Pen(window, message);
-      return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
-  }
-}
-
-// The start-up order of the real window: skin, device, band, settings
-// twice around the layout, tuner controls, timers, the RDS text window.
-void RadioWindow::Create(HWND window) {
-  WCHAR installDir[kInstallDirChars] = {};
-  ReadInstallDir(kInstallDirChars, installDir);
-  screen_.skin.LoadSkin(window, installDir);
-  screen_.radio.Open();
-  screen_.radio.SetMute(0);
-  Band() = {875, 1080};
-  coordinator_.ApplySettings();
-  screen_.LayoutScreen(window);
-  coordinator_.ApplySettings();
-  coordinator_.UpdateTunerControls();
-  coordinator_.StartPollTimers(window);
-  SetTimer(window, TIMER_KEEP_AWAKE, 10000, nullptr);
-  SetTimer(window, TIMER_RDS_PRESENCE, 1000, nullptr);
-  textWindow = CreateWindowExW(0, u"EDIT", u"", WS_CHILD | ES_MULTILINE, 43, 147, 191, 113, window, nullptr,
-                               nullptr, nullptr);
-  screen_.rdsText.Attach(window, textWindow);
-}
-
-void RadioWindow::Destroy(HWND window) {
-  screen_.radio.StopRds();
-  screen_.skin.FreeSkin();
-  screen_.radio.SetMute(1);
-  screen_.radio.SetPower(0);
-  screen_.radio.Close();
-  coordinator_.SaveSettings();
-  KillTimer(window, TIMER_TUNER_POLL);
-  KillTimer(window, TIMER_STEREO);
-  destroyed = true;
-}
-
-void RadioWindow::Paint(HWND window) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window, &ps);
-  BitBlt(dc, 0, 0, 240, 268, screen_.skin.Background(), 0, 0, SRCCOPY);
-  EndPaint(window, &ps);
-  screen_.PaintScreen();
-}
-
-void RadioWindow::Timer(HWND window, WPARAM id) {
-  timerTicks.push_back({UINT(id), clock_.NowMs()});
-  switch (id) {
-    case TIMER_HOLD:
-      screen_.ScreenHold(lastPen.x, lastPen.y);
-      KillTimer(window, TIMER_HOLD);
-      SetTimer(window, TIMER_REPEAT, 100, nullptr);
-      break;
-    case TIMER_REPEAT: screen_.ScreenRepeat(lastPen.x, lastPen.y); break;
-    case TIMER_TUNER_POLL: coordinator_.PollTuner(); break;
-    case TIMER_KEEP_AWAKE: coordinator_.KeepAwake(window); break;
-    case TIMER_SEEK: coordinator_.ContinueSeek(); break;
-    case TIMER_STEREO: coordinator_.UpdateStereoIndicator(); break;
-    case TIMER_RDS_TEXT: screen_.rdsText.UpdateRdsText(window); break;
-    case TIMER_RDS_PRESENCE: coordinator_.UpdateRdsPresence(); break;
-    default: break;
-  }
-}
-
-std::vector<std::uint64_t> RadioWindow::TicksOf(UINT id) const {
-  std::vector<std::uint64_t> times;
-  for (const Tick& tick : timerTicks)
-    if (tick.id == id) times.push_back(tick.ms);
-  return times;
-}
-
-// A tap during a seek only stops it; otherwise the pen goes to the screen.
-void RadioWindow::Pen(HWND window, UINT message) {
-  const int x = lastPen.x, y = lastPen.y;
-  if (message == WM_MOUSEMOVE) {
-    screen_.ScreenPenMove(x, y);
-    return;
-  }
-  const bool seeking = screen_.radio.seekContinue != 0;
-  if (message == WM_LBUTTONDOWN) {
-    if (seeking) {
-      coordinator_.StopSeek(window);
-      return;
-    }
-    screen_.ScreenPenDown(x, y);
-    SetTimer(window, TIMER_HOLD, 1000, nullptr);
-    holdArmedMs = clock_.NowMs();
-    return;
-  }
-  if (seeking) return;
-  screen_.ScreenPenUp(x, y);
-  KillTimer(window, TIMER_HOLD);
-  KillTimer(window, TIMER_REPEAT);
-}
 
 // ---- the fixture -----------------------------------------------------------
 
@@ -163,11 +45,6 @@ void RadioScreenTest::Boot(bool cardInserted) {
   ce::SetSystemSpeaker(&speaker);
   module = ce::Module::Load(ONDREL_RESOURCES_MODULE, ce::ModuleKind::Program, error);
   ASSERT_TRUE(module) << error;
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = &Procedure;
-  wc.lpszClassName = kClass;
-  wc.hbrBackground = HBRUSH(GetStockObject(WHITE_BRUSH));
-  ASSERT_NE(RegisterClassW(&wc), 0);
 }
 
 void RadioScreenTest::TearDown() {
@@ -176,11 +53,10 @@ void RadioScreenTest::TearDown() {
     RunFor(1);
   }
   if (window && IsWindow(window)) CloseRadio();
-  screen.reset();
+  mainWindow.reset();
   coordinator.reset();
+  screen.reset();
   ce::DestroyThreadWindows();
-  UnregisterClassW(kClass, nullptr);
-  g_window = nullptr;
   while (ce::SystemInput().Take()) {
   }
   module.reset();
@@ -194,18 +70,18 @@ void RadioScreenTest::TearDown() {
 void RadioScreenTest::OpenRadio() {
   screen = std::make_unique<Screen>();
   coordinator = std::make_unique<RadioCoordinator>(*screen);
-  radioWindow = std::make_unique<RadioWindow>(*screen, *coordinator, handheld->clock());
-  g_window = radioWindow.get();
-  window = CreateWindowExW(0, kClass, u"Ondrel", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(window, nullptr);
+  mainWindow = std::make_unique<MainWindow>(*screen, *coordinator);
+  ASSERT_EQ(mainWindow->CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW), 1);
+  window = mainWindow->Window();
+  quitPosted = false;
   RunFor(150);
 }
 
 void RadioScreenTest::CloseRadio() {
-  if (window && IsWindow(window)) DestroyWindow(window);
+  if (window && IsWindow(window)) SendMessageW(window, WM_CLOSE, 0, 0);
   window = nullptr;
   RunFor(10);
+  mainWindow.reset();
   coordinator.reset();
   screen.reset();
 }
@@ -215,11 +91,25 @@ void RadioScreenTest::RunFor(std::uint64_t ms) {
   UINT_PTR timer = SetTimer(nullptr, 0, UINT(ms), &Deadline);
   ASSERT_NE(timer, 0u);
   MSG msg;
-  while (!g_deadline && GetMessageW(&msg, nullptr, 0, 0)) {
+  while (!g_deadline) {
+    if (!GetMessageW(&msg, nullptr, 0, 0)) {
+      quitPosted = true;
+      continue;
+    }
+    const bool toMain = window && msg.hwnd == window;
+    if (toMain && msg.message == WM_TIMER) timerTicks.push_back({UINT(msg.wParam), Now()});
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+    if (toMain && msg.message == WM_LBUTTONDOWN) penDownHandledMs = Now();
   }
   KillTimer(nullptr, timer);
+}
+
+std::vector<std::uint64_t> RadioScreenTest::TicksOf(UINT id) const {
+  std::vector<std::uint64_t> times;
+  for (const Tick& tick : timerTicks)
+    if (tick.id == id) times.push_back(tick.ms);
+  return times;
 }
 
 void RadioScreenTest::PenDown(int x, int y) {

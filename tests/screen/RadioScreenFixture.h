@@ -1,11 +1,12 @@
 // The radio's screen on the emulated handheld with the tuner card in its
 // slot: a fresh device root booted in virtual time, Ondrel's resources as
-// the running program's, and a stand-in main window whose procedure routes
-// the pen, the timers, creation and destruction to the screen and the
-// radio coordinator the way the real main window does. The pen goes in
-// through the handheld's touch panel, so every tap passes the window
-// manager. With ONDREL_TEST_SHOTS naming a folder, Shot() writes what the
-// panel shows as a PNG there.
+// the running program's, and the program's own main window over a screen
+// and a radio coordinator the test can look into. The pen goes in through
+// the handheld's touch panel, so every tap passes the window manager and
+// the main window's message handler. The fixture pumps the messages
+// itself and notes the main window's timer ticks on the way. With
+// ONDREL_TEST_SHOTS naming a folder, Shot() writes what the panel shows as
+// a PNG there.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,8 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "Handheld.h"
 #include "CardSlot.h"
+#include "Handheld.h"
+#include "MainWindow.h"
 #include "RadioCoordinator.h"
 #include "Screen.h"
 #include "display/Panel.h"
@@ -38,36 +40,6 @@ struct TunerWrite {
   bool audioMute = false;
 };
 
-// What the stand-in main window does with its messages; one per test.
-class RadioWindow {
- public:
-  struct Tick {
-    UINT id;
-    std::uint64_t ms;
-  };
-  RadioWindow(Screen& screen, RadioCoordinator& coordinator, hw::Clock& clock)
-      : screen_(screen), coordinator_(coordinator), clock_(clock) {}
-  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-  POINT lastPen{0, 0};
-  std::uint64_t holdArmedMs = 0;  // when the last pen-down armed the hold timer
-  bool destroyed = false;
-  std::vector<Tick> timerTicks;  // every WM_TIMER, in order
-  std::vector<std::uint64_t> TicksOf(UINT id) const;
-  HWND textWindow = nullptr;
-
- private:
-  void Create(HWND window);
-  void Destroy(HWND window);
-  void Paint(HWND window);
-  void Timer(HWND window, WPARAM id);
-  void Pen(HWND window, UINT message);
-
-  Screen& screen_;
-  RadioCoordinator& coordinator_;
-  hw::Clock& clock_;
-};
-
 class RadioScreenTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -78,11 +50,24 @@ class RadioScreenTest : public ::testing::Test {
   // A fresh screen and coordinator, then the main window, then 150 ms so
   // that the tuner poll starts the radio.
   void OpenRadio();
-  // Destroys the window (the settings are saved) and then the screen.
+  // Closes the window as a user would (the settings are saved), then
+  // drops the screen.
   void CloseRadio();
 
-  // Pumps the message loop while ms of device time pass.
+  // Pumps the message loop while ms of device time pass. A quit message
+  // is noted in quitPosted and the pumping goes on.
   void RunFor(std::uint64_t ms);
+
+  // The main window's timer ticks, in order, and when the last pen-down
+  // on it had been handled (its hold timer armed then).
+  struct Tick {
+    UINT id;
+    std::uint64_t ms;
+  };
+  std::vector<std::uint64_t> TicksOf(UINT id) const;
+  std::vector<Tick> timerTicks;
+  std::uint64_t penDownHandledMs = 0;
+  bool quitPosted = false;
   std::uint64_t Now() const { return handheld->clock().NowMs(); }
 
   // The pen, in client coordinates of the main window.
@@ -119,7 +104,7 @@ class RadioScreenTest : public ::testing::Test {
   std::optional<ce::Module> module;
   std::unique_ptr<Screen> screen;
   std::unique_ptr<RadioCoordinator> coordinator;
-  std::unique_ptr<RadioWindow> radioWindow;
+  std::unique_ptr<MainWindow> mainWindow;
   HWND window = nullptr;
   std::size_t traceMark = 0;
 };

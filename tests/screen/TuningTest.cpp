@@ -27,7 +27,7 @@ class TuningTest : public RadioScreenTest {
     const RECT& r = w.Rect();
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  std::vector<std::uint64_t> Ticks(UINT id) const { return radioWindow->TicksOf(id); }
+  std::vector<std::uint64_t> Ticks(UINT id) const { return TicksOf(id); }
   void SearchModeAt(int channel) {
     screen->frequencySlider.SetPos(channel, 0);
     TapOn(screen->searchModeToggle);
@@ -39,12 +39,12 @@ class TuningTest : public RadioScreenTest {
 TEST_F(TuningTest, HeldButtonStepsAtPenDownThenAfterTheHoldOnEveryRepeatTickUntilThePenSlidesOff) {
   EXPECT_TRUE(screen->tuneUp.repeatEnabled);  // step mode at a first start
   const POINT up = Middle(screen->tuneUp);
-  radioWindow->timerTicks.clear();
+  timerTicks.clear();
   PenDown(up.x, up.y);
   EXPECT_EQ(CardChannel(), 876);
   EXPECT_EQ(screen->frequencySlider.GetPos(), 876);
   EXPECT_TRUE(Shows(screen->tuneUp, screen->skin.E()));
-  const std::uint64_t armed = radioWindow->holdArmedMs;
+  const std::uint64_t armed = penDownHandledMs;
 
   RunFor(armed + 999 - Now());
   EXPECT_EQ(CardChannel(), 876) << "nothing more until the hold";
@@ -93,7 +93,7 @@ TEST_F(TuningTest, SeekIsMutedCarriedOnByTheSeekTimerAndUnmutedOnTheStation) {
   EXPECT_TRUE(Shows(screen->searchModeToggle, screen->skin.E()));
 
   MarkTrace();
-  radioWindow->timerTicks.clear();
+  timerTicks.clear();
   const POINT up = Middle(screen->tuneUp);
   PenDown(up.x, up.y);
   // The weak mono stop is rejected: the seek goes on, muted, the button
@@ -149,7 +149,7 @@ TEST_F(TuningTest, TapDuringASeekOnlyStopsItWhereItIs) {
   ASSERT_EQ(screen->radio.seekContinue, 1);
   PenUp(up.x, up.y);
   const int reached = screen->frequencySlider.GetPos();
-  radioWindow->timerTicks.clear();
+  timerTicks.clear();
 
   // The tap lands on the mute toggle, which must not see it.
   TapOn(screen->muteToggle);
