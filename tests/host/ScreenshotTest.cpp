@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -7,30 +6,15 @@
 #include <vector>
 
 #include "Screenshot.h"
+#include "host/ReadPng.h"
 #include "display/Panel.h"
 #include "kernel/Kernel.h"
 #include "windows.h"
 
 namespace {
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
-};
-
-// Reads a PNG back with libpng's simplified interface.
-std::optional<Picture> ReadPng(const std::filesystem::path& file) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, file.c_str())) return std::nullopt;
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return std::nullopt;
-  Picture p{int(image.width), int(image.height), {}};
-  for (std::size_t i = 0; i + 2 < bytes.size(); i += 3)
-    p.pixels.push_back((std::uint32_t(bytes[i]) << 16) | (std::uint32_t(bytes[i + 1]) << 8) | bytes[i + 2]);
-  return p;
-}
+using testpng::Picture;
+using testpng::ReadPng;
 
 class ScreenshotTest : public ::testing::Test {
  protected:
