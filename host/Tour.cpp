@@ -66,6 +66,12 @@ tap 225 13
 wait 500
 say Japan chosen and OK tapped: the 76-91 MHz scale, the frequency kept inside the band.
 shot 12-japan.png
+key CTRL+A
+wait 300
+say Ctrl+A: the About box, with the band in force.
+shot 13-about.png
+tap 225 13
+wait 300
 )";
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {

@@ -155,5 +155,16 @@ TEST_F(OndrelTest, TheSettingDialogSwitchesEuropeAt100MHzToJapanAt91) {
   EXPECT_NE(reg.find("\"CurrentFrequency\"=dword:0000038e"), std::string::npos);
 }
 
+TEST_F(OndrelTest, HeadlessWithoutAScriptPlaysTheTourToItsEndWithAPictureOfEachStep) {
+  ASSERT_EQ(RunArgs({"--headless", "--root", Root().string(), "--program", ONDREL_MODULE_PATH}), 0) << err_.str();
+  const fs::path pictures = Root().string() + "-tour";
+  for (const char* name : {"01-start.png", "04-preset-stored.png", "10-menu.png", "11-setting.png", "12-japan.png",
+                           "13-about.png"})
+    EXPECT_TRUE(fs::is_regular_file(pictures / name)) << name;
+  EXPECT_NE(out_.str().find("Ctrl+Q: the radio saves its settings and closes."), std::string::npos) << out_.str();
+  // The band change the tour made was saved at its end.
+  EXPECT_NE(Registry().find("\"RadioSystem\"=dword:00000002"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace e2e
