@@ -2,57 +2,32 @@
 // the virtual clock: the CPU time it takes against the device time it
 // covers (the pauses of the protocol, which the virtual clock skips).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <memory>
 #include <stdexcept>
 
 #include "BandScan.h"
 #include "TunerChannel.h"
-#include "cards/RadioCard.h"
-#include "devmgr/DeviceManager.h"
-#include "kernel/Kernel.h"
-#include "kernel/Registry.h"
-#include "sd/SdHost.h"
-#include "sdbus/SdBus.h"
+#include "tests/support/TunerSlot.h"
 
 namespace {
 
+// The radio card in the slot and the tuner layer on it.
 class ScanBench {
  public:
   ScanBench() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ondrel-scan-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    ce::SetSystemClock(&clock_);
-    if (auto error = ce::MountRegistry(root_ / "registry.db")) throw std::runtime_error(*error);
-    ce::RegisterSdClientDriver(hw::RadioCard::kManufacturer, hw::RadioCard::kCardId, 1, u"Marvex.dll", u"MVX");
-    bus_ = std::make_unique<ce::SdBus>(host_);
-    host_.Insert(std::make_shared<hw::RadioCard>(clock_, hw::Scene::Default()));
-    bus_->WaitIdle();
+    slot_.InsertRadioCard();
     tunerState = TunerState{};
     if (!radio_.CheckPresent()) throw std::runtime_error("MVX1: did not answer");
   }
   ~ScanBench() {
     radio_.Close();
     tunerState = TunerState{};
-    host_.Remove();
-    bus_->WaitIdle();
-    bus_.reset();
-    ce::UnmountRegistry();
-    ce::SetSystemClock(nullptr);
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
   }
   RadioDevice& radio() { return radio_; }
-  hw::Clock& clock() { return clock_; }
+  hw::Clock& clock() { return slot_.clock; }
 
  private:
-  std::filesystem::path root_;
-  hw::Clock clock_{hw::Clock::Mode::Virtual};
-  hw::SdHost host_{clock_};
-  std::unique_ptr<ce::SdBus> bus_;
+  TunerSlot slot_{"ondrel-scan-bench"};
   RadioDevice radio_;
 };
 

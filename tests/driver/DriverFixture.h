@@ -1,24 +1,17 @@
-// A handheld with just what the tuner driver needs: a virtual clock, a
-// device root with its registry, the SD host with a card slot, the SD bus
-// driver and the device manager, and Marvex registered for the radio card.
+// The tuner driver's tests: a tuner slot (the handheld cut down to what
+// Marvex needs) and requests sent to "MVX1:" as the radio program sends
+// them.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "cards/RadioCard.h"
 #include "cards/ScriptedCard.h"
-#include "devmgr/DeviceManager.h"
 #include "driver/TunerRequest.h"
-#include "kernel/Kernel.h"
-#include "kernel/Registry.h"
-#include "sd/SdHost.h"
-#include "sdbus/SdBus.h"
+#include "tests/support/TunerSlot.h"
 #include "windows.h"
 
 class DriverFixture : public ::testing::Test {
@@ -39,45 +32,13 @@ class DriverFixture : public ::testing::Test {
   }
 
  protected:
-  void SetUp() override {
-    root_ = std::filesystem::path(::testing::TempDir()) /
-            ("driver-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
-    ce::SetSystemClock(&clock_);
-    ce::SetDeviceRoot(root_);
-    ASSERT_FALSE(ce::MountRegistry(root_ / "registry.db"));
-    ASSERT_EQ(ce::RegisterSdClientDriver(hw::RadioCard::kManufacturer, hw::RadioCard::kCardId, 1, u"Marvex.dll",
-                                         u"MVX"),
-              "");
-    bus_ = std::make_unique<ce::SdBus>(host_);
-  }
-
-  void TearDown() override {
-    Remove();
-    bus_.reset();
-    ce::UnmountRegistry();
-    ce::SetDeviceRoot({});
-    ce::SetSystemClock(nullptr);
-    std::filesystem::remove_all(root_);
-  }
-
   // A scripted card that the radio card's driver is registered for.
   static std::shared_ptr<hw::ScriptedCard> ScriptedTunerCard() {
-    hw::SdCardInfo info;
-    info.manufacturer = hw::RadioCard::kManufacturer;
-    info.cardId = hw::RadioCard::kCardId;
-    return std::make_shared<hw::ScriptedCard>(info);
+    return std::make_shared<hw::ScriptedCard>(TunerSlot::TunerCardInfo());
   }
 
-  void Insert(std::shared_ptr<hw::SdCard> card) {
-    ASSERT_TRUE(host_.Insert(std::move(card)));
-    bus_->WaitIdle();
-  }
-  void Remove() {
-    host_.Remove();
-    if (bus_) bus_->WaitIdle();
-  }
+  void Insert(std::shared_ptr<hw::SdCard> card) { ASSERT_TRUE(slot_.Insert(std::move(card))); }
+  void Remove() { slot_.Remove(); }
 
   static TunerRequest Request(DWORD command) {
     TunerRequest request;
@@ -93,8 +54,7 @@ class DriverFixture : public ::testing::Test {
     return lines;
   }
 
-  std::filesystem::path root_;
-  hw::Clock clock_{hw::Clock::Mode::Virtual};
-  hw::SdHost host_{clock_};
-  std::unique_ptr<ce::SdBus> bus_;
+  TunerSlot slot_{"ondrel-driver"};
+  hw::Clock& clock_ = slot_.clock;
+  hw::SdHost& host_ = slot_.host;
 };

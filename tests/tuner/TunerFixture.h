@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,11 +18,7 @@
 #include "Tuning.h"
 #include "cards/RadioCard.h"
 #include "cards/ScriptedCard.h"
-#include "devmgr/DeviceManager.h"
-#include "kernel/Kernel.h"
-#include "kernel/Registry.h"
-#include "sd/SdHost.h"
-#include "sdbus/SdBus.h"
+#include "tests/support/TunerSlot.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -38,7 +33,7 @@ inline Bytes Status(int frequency, int level, int ifCounter, bool stereo, bool h
 // per read; the last reply stays for the reads after it.
 class StatusCard : public hw::ScriptedCard {
  public:
-  StatusCard() : ScriptedCard(TunerCardInfo()) {}
+  StatusCard() : ScriptedCard(TunerSlot::TunerCardInfo()) {}
 
   void QueueReply(Bytes status) {
     std::lock_guard lock(queueMutex_);
@@ -57,13 +52,6 @@ class StatusCard : public hw::ScriptedCard {
   }
 
  private:
-  static hw::SdCardInfo TunerCardInfo() {
-    hw::SdCardInfo info;
-    info.manufacturer = hw::RadioCard::kManufacturer;
-    info.cardId = hw::RadioCard::kCardId;
-    return info;
-  }
-
   std::mutex queueMutex_;
   std::deque<Bytes> replies_;
 };
@@ -80,17 +68,6 @@ struct BusRequest {
 class TunerFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::path(::testing::TempDir()) /
-            ("tuner-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
-    ce::SetSystemClock(&clock_);
-    ce::SetDeviceRoot(root_);
-    ASSERT_FALSE(ce::MountRegistry(root_ / "registry.db"));
-    ASSERT_EQ(ce::RegisterSdClientDriver(hw::RadioCard::kManufacturer, hw::RadioCard::kCardId, 1, u"Marvex.dll",
-                                         u"MVX"),
-              "");
-    bus_ = std::make_unique<ce::SdBus>(host_);
     TunerChannel::Close();
     tunerState = TunerState{};
   }
@@ -98,22 +75,10 @@ class TunerFixture : public ::testing::Test {
   void TearDown() override {
     TunerChannel::Close();
     tunerState = TunerState{};
-    Remove();
-    bus_.reset();
-    ce::UnmountRegistry();
-    ce::SetDeviceRoot({});
-    ce::SetSystemClock(nullptr);
-    std::filesystem::remove_all(root_);
   }
 
-  void Insert(std::shared_ptr<hw::SdCard> card) {
-    ASSERT_TRUE(host_.Insert(std::move(card)));
-    bus_->WaitIdle();
-  }
-  void Remove() {
-    host_.Remove();
-    if (bus_) bus_->WaitIdle();
-  }
+  void Insert(std::shared_ptr<hw::SdCard> card) { ASSERT_TRUE(slot_.Insert(std::move(card))); }
+  void Remove() { slot_.Remove(); }
 
   // A status card in the slot, the channel open, the trace empty.
   std::shared_ptr<StatusCard> OpenWithStatusCard() {
@@ -174,8 +139,7 @@ class TunerFixture : public ::testing::Test {
     return out;
   }
 
-  std::filesystem::path root_;
-  hw::Clock clock_{hw::Clock::Mode::Virtual};
-  hw::SdHost host_{clock_};
-  std::unique_ptr<ce::SdBus> bus_;
+  TunerSlot slot_{"ondrel-tuner"};
+  hw::Clock& clock_ = slot_.clock;
+  hw::SdHost& host_ = slot_.host;
 };

@@ -1,0 +1,83 @@
+// A handheld cut down to what the tuner card's driver needs: a virtual
+// clock, a device root with its registry, the SD host with its card slot,
+// the SD bus driver and device manager, and Marvex registered for the
+// radio card. The driver and tuner tests and the benchmarks build on it.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "cards/RadioCard.h"
+#include "devmgr/DeviceManager.h"
+#include "kernel/Kernel.h"
+#include "kernel/Registry.h"
+#include "sd/SdHost.h"
+#include "sdbus/SdBus.h"
+
+class TunerSlot {
+ public:
+  // A fresh folder named after prefix in the temporary directory is the
+  // device root; it goes with the slot. Throws std::runtime_error when the
+  // root or its registry cannot be made.
+  explicit TunerSlot(const std::string& prefix) : root_(MakeRoot(prefix)) {
+    ce::SetSystemClock(&clock);
+    ce::SetDeviceRoot(root_);
+    if (auto error = ce::MountRegistry(root_ / "registry.db")) throw std::runtime_error(*error);
+    const std::string error = ce::RegisterSdClientDriver(hw::RadioCard::kManufacturer, hw::RadioCard::kCardId, 1,
+                                                         u"Marvex.dll", u"MVX");
+    if (!error.empty()) throw std::runtime_error(error);
+    bus = std::make_unique<ce::SdBus>(host);
+  }
+  ~TunerSlot() {
+    Remove();
+    bus.reset();
+    ce::UnmountRegistry();
+    ce::SetDeviceRoot({});
+    ce::SetSystemClock(nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  TunerSlot(const TunerSlot&) = delete;
+  TunerSlot& operator=(const TunerSlot&) = delete;
+
+  // The card goes in (or comes out) and the bus driver has dealt with it:
+  // Marvex is loaded (or unloaded) when these return.
+  bool Insert(std::shared_ptr<hw::SdCard> card) {
+    const bool inserted = host.Insert(std::move(card));
+    bus->WaitIdle();
+    return inserted;
+  }
+  void Remove() {
+    host.Remove();
+    if (bus) bus->WaitIdle();
+  }
+  // What the tuner card says it is, so that a scripted card stands in
+  // for it.
+  static hw::SdCardInfo TunerCardInfo() {
+    hw::SdCardInfo info;
+    info.manufacturer = hw::RadioCard::kManufacturer;
+    info.cardId = hw::RadioCard::kCardId;
+    return info;
+  }
+  // The radio card model on the built-in scene.
+  bool InsertRadioCard() { return Insert(std::make_shared<hw::RadioCard>(clock, hw::Scene::Default())); }
+
+  const std::filesystem::path& root() const { return root_; }
+
+  hw::Clock clock{hw::Clock::Mode::Virtual};
+  hw::SdHost host{clock};
+  std::unique_ptr<ce::SdBus> bus;
+
+ private:
+  static std::filesystem::path MakeRoot(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a device root in " + pattern);
+    return pattern;
+  }
+
+  std::filesystem::path root_;
+};
