@@ -168,8 +168,19 @@ std::uint32_t RadioScreenTest::Pixel(HDC surface, int x, int y) { return skintes
                                });
 }
 
+namespace {
+skintest::DigitPictures LargeDigits() {
+  return skintest::DigitPictures(IDB_DIGITS_LARGE, IDB_POINT_LARGE, IDB_DIGITS_LARGE_MASK, IDB_POINT_LARGE_MASK, 16);
+}
+}  // namespace
+
+RECT RadioScreenTest::DigitsRect() const {
+  const skintest::DigitPictures large = LargeDigits();
+  return RECT{64, 73, 64 + large.TextWidth(), 73 + large.Height()};
+}
+
 ::testing::AssertionResult RadioScreenTest::DigitsShow(const std::string& text) const {
-  skintest::DigitPictures large(IDB_DIGITS_LARGE, IDB_POINT_LARGE, IDB_DIGITS_LARGE_MASK, IDB_POINT_LARGE_MASK, 16);
+  const skintest::DigitPictures large = LargeDigits();
   HDC u = screen->skin.U();
   return skintest::RegionShows([this](int x, int y) { return Client(x, y); }, 64, 73, large.TextWidth(),
                                large.Height(),

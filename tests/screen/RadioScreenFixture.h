@@ -87,6 +87,7 @@ class RadioScreenTest : public ::testing::Test {
   // Whether preset label n (1..6) shows the frequency, e.g. " 90.2".
   ::testing::AssertionResult LabelShows(int n, const std::string& text) const;
   ::testing::AssertionResult DigitsShow(const std::string& text) const;
+  RECT DigitsRect() const;  // where the large digits are drawn
 
   // The images written to the chip since the mark.
   void MarkTrace() { traceMark = TraceLines().size(); }

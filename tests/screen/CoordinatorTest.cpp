@@ -1,0 +1,114 @@
+// What the radio coordinator does through the main window: the tuner poll
+// following the card out of the slot and back in (the frequency slider
+// and the digits go and come back, the radio restarts where the sliders
+// are, the user's mute kept), and the Setting dialog moving the radio to
+// another band plan with the presets kept as stored and their labels
+// clamped into the new band.
+#include <vector>
+
+#include "OndrelIds.h"
+#include "RadioScreenFixture.h"
+#include "user/Desktop.h"
+
+namespace {
+
+using screentest::RadioScreenTest;
+
+// Taps (screen coordinates) that a windowless timer makes one by one,
+// so that they reach a modal loop.
+std::vector<POINT> g_taps;
+
+void CALLBACK NextTap(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (g_taps.empty()) {
+    KillTimer(nullptr, timer);
+    return;
+  }
+  const POINT at = g_taps.front();
+  g_taps.erase(g_taps.begin());
+  ce::SystemInput().PenDown(at.x, at.y);
+  ce::SystemInput().PenUp(at.x, at.y);
+}
+
+class CoordinatorTest : public RadioScreenTest {
+ protected:
+  void TapsLater(std::vector<POINT> taps) {
+    g_taps = std::move(taps);
+    ASSERT_NE(SetTimer(nullptr, 0, 300, &NextTap), 0u);
+  }
+  void SetUp() override {
+    RadioScreenTest::SetUp();
+    OpenRadio();
+    ASSERT_TRUE(coordinator->TunerStarted());
+  }
+  // The large digits' cells show the LCD behind them, nothing drawn.
+  ::testing::AssertionResult DigitsBlank() const { return Shows(DigitsRect(), screen->skin.U()); }
+};
+
+TEST_F(CoordinatorTest, ThePollFollowsTheCardOutAndBackAndTheRadioRestartsWhereTheSlidersAre) {
+  screen->frequencySlider.SetPos(902, 0);  // a stereo station of the built-in scene
+  RunFor(2100);
+  ASSERT_EQ(CardChannel(), 902);
+  ASSERT_TRUE(screen->stereoIndicator.IsOn());
+  const int volume = Card().volume;
+  TapOn(screen->muteToggle);
+  RunFor(2000);
+  ASSERT_FALSE(Card().audio);
+  ASSERT_FALSE(screen->stereoIndicator.IsOn()) << "dark while muted";
+
+  ASSERT_EQ(handheld->cardSlot().Remove(), "");
+  RunFor(100);
+  EXPECT_FALSE(coordinator->TunerStarted());
+  EXPECT_FALSE(screen->frequencySlider.IsEnabled());
+  EXPECT_FALSE(screen->frequencyDigits.Visible());
+  EXPECT_TRUE(DigitsBlank());
+  // Without the card the tuning button steps nothing.
+  TapOn(screen->tuneUp);
+  EXPECT_EQ(screen->frequencySlider.GetPos(), 902);
+
+  MarkTrace();
+  ASSERT_EQ(handheld->cardSlot().Insert(), "");
+  RunFor(100);
+  EXPECT_TRUE(coordinator->TunerStarted());
+  EXPECT_TRUE(screen->frequencySlider.IsEnabled());
+  EXPECT_TRUE(DigitsShow(" 90.2"));
+  EXPECT_FALSE(TunerWrites().empty());
+  EXPECT_TRUE(Card().powered);
+  EXPECT_EQ(CardChannel(), 902);
+  EXPECT_EQ(Card().volume, volume);
+  // Restarted with the sound on and the MUTE toggle off, so the STEREO
+  // lamp lights again at its next check.
+  EXPECT_TRUE(Card().audio);
+  EXPECT_FALSE(screen->muteToggle.IsOn());
+  EXPECT_TRUE(Shows(screen->muteToggle, screen->skin.U()));
+  RunFor(2000);
+  EXPECT_TRUE(screen->stereoIndicator.IsOn());
+  // One tap mutes, as the toggle shows.
+  TapOn(screen->muteToggle);
+  EXPECT_FALSE(Card().audio);
+  EXPECT_TRUE(screen->muteToggle.IsOn());
+}
+
+TEST_F(CoordinatorTest, TheSettingDialogMovesTheRadioToJapanKeepingThePresetsAndClampingTheirLabels) {
+  screen->frequencySlider.SetPos(1000, 0);
+  RunFor(10);
+  ASSERT_EQ(CardChannel(), 1000);
+  Hold(screen->presetButtons[0], 1500);
+  ASSERT_TRUE(LabelShows(1, "100.0"));
+
+  // Japan tapped and then "ok" in the navigation bar, a tap every 300 ms
+  // while the dialog's own message loop runs.
+  TapsLater({{30, 101}, {225, 13}});
+  SendMessageW(window, WM_COMMAND, IDM_SETTING, 0);
+  RunFor(100);
+
+  EXPECT_EQ(screen->settings.RadioSystem, 2u);
+  EXPECT_EQ(CardChannel(), 910) << "the frequency brought into the band";
+  EXPECT_TRUE(Card().chip.japan);
+  EXPECT_TRUE(DigitsShow(" 91.0"));
+  EXPECT_EQ(screen->presetBank.GetPreset(1, 1), 1000u) << "the preset is kept as stored";
+  EXPECT_TRUE(LabelShows(1, " 91.0")) << "and drawn inside the band";
+  EXPECT_TRUE(LabelShows(2, " 76.0"));
+  Shot("setting-japan.png");
+}
+
+}  // namespace
