@@ -31,9 +31,6 @@ struct BarSetup {
   COLORREF background = kBarColour;
 };
 
-class MenuBar;
-ControlStates<MenuBar>& Bars();
-
 struct BarButton {
   RECT rect{0, 0, 0, 0};  // client coordinates
   MenuEntry item;
@@ -116,7 +113,7 @@ class MenuBar {
     request.owner = window_;
     request.commandTarget = commandTarget_;
     request.closed = [bar = window_] {
-      if (auto state = Bars().Find(bar)) state->PopupClosed();
+      if (auto state = ControlStates<MenuBar>::Instance().Find(bar)) state->PopupClosed();
     };
     popup_ = OpenPopupMenu(std::move(request));
     if (!popup_) SetPressed(-1);
@@ -176,15 +173,6 @@ class MenuBar {
   HWND popup_ = nullptr;
 };
 
-ControlStates<MenuBar>& Bars() {
-  static ControlStates<MenuBar> bars;
-  return bars;
-}
-
-LRESULT CALLBACK MenuBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Bars().Dispatch(window, message, wParam, lParam);
-}
-
 BOOL Refuse(DWORD error) {
   SetThreadError(error);
   return FALSE;
@@ -202,7 +190,7 @@ bool LoadBarMenu(const SHMENUBARINFO& info, HMENU& menu) {
 
 }  // namespace
 
-SystemClass MenuBarClass() { return SystemClass{kClassName, &MenuBarProc}; }
+SystemClass MenuBarClass() { return SystemClass{kClassName, &ControlStates<MenuBar>::Procedure}; }
 
 }  // namespace ce
 

@@ -15,15 +15,6 @@ constexpr int kMarkGap = 5;    // between the mark and the text
 constexpr int kGroupTextIndent = 6;
 constexpr WPARAM kPushedState = 0x0004;  // BM_GETSTATE: shown pushed in
 
-ControlStates<ButtonControl>& Buttons() {
-  static ControlStates<ButtonControl> buttons;
-  return buttons;
-}
-
-LRESULT CALLBACK ButtonWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Buttons().Dispatch(hwnd, message, wParam, lParam);
-}
-
 DWORD KindOf(HWND window) { return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & BS_TYPEMASK; }
 
 bool IsRadioKind(DWORD kind) { return kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON; }
@@ -32,7 +23,7 @@ bool StartsGroup(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_G
 
 }  // namespace
 
-SystemClass ButtonClass() { return WhiteControlClass(u"BUTTON", ButtonWindowProc); }
+SystemClass ButtonClass() { return WhiteControlClass(u"BUTTON", ControlStates<ButtonControl>::Procedure); }
 
 std::vector<HWND> ChildrenInCreationOrder(HWND parent) {
   auto& wm = WindowManager::Get();

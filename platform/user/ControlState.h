@@ -1,5 +1,5 @@
 // The state of every control of one class, by window: created with the
-// window's WM_CREATE, dropped after its WM_DESTROY. A control's window
+// window's WM_CREATE, dropped after its WM_DESTROY. The class's window
 // procedure hands each message to its state object's Handle.
 #pragma once
 
@@ -15,6 +15,16 @@ namespace ce {
 template <class Control>
 class ControlStates {
  public:
+  // The one table of the control class.
+  static ControlStates& Instance() {
+    static ControlStates states;
+    return states;
+  }
+  // The class's window procedure: every message goes to the table.
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Instance().Dispatch(window, message, wParam, lParam);
+  }
+
   std::shared_ptr<Control> Find(HWND window) {
     std::lock_guard lock(mutex_);
     auto it = controls_.find(window);

@@ -148,11 +148,6 @@ class MessageBoxWindow {
   int pressed_ = -1;
 };
 
-LRESULT CALLBACK MessageBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  static ControlStates<MessageBoxWindow> boxes;
-  return boxes.Dispatch(window, message, wParam, lParam);
-}
-
 // Runs this thread's messages until the box has its answer or is gone. A
 // WM_QUIT that arrives meanwhile is put back for the program's own loop.
 void RunModalLoop(HWND box, const BoxSetup& setup) {
@@ -169,7 +164,7 @@ void RunModalLoop(HWND box, const BoxSetup& setup) {
 
 }  // namespace
 
-SystemClass MessageBoxClass() { return SystemClass{kClassName, &MessageBoxProc}; }
+SystemClass MessageBoxClass() { return SystemClass{kClassName, ControlStates<MessageBoxWindow>::Procedure}; }
 
 int ShowMessageBoxOnScreen(HWND owner, std::u16string_view text, std::u16string_view caption, UINT type) {
   BoxSetup setup{std::u16string(text), type, 0};

@@ -234,15 +234,6 @@ class PopupMenu {
   HWND previousFocus_ = nullptr;
 };
 
-ControlStates<PopupMenu>& Menus() {
-  static ControlStates<PopupMenu> menus;
-  return menus;
-}
-
-LRESULT CALLBACK PopupMenuProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Menus().Dispatch(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 HWND OpenPopupMenu(PopupMenuRequest request) {
@@ -262,6 +253,6 @@ HWND OpenPopupMenu(PopupMenuRequest request) {
                          size.cy, owner, nullptr, nullptr, &start);
 }
 
-SystemClass PopupMenuClass() { return SystemClass{kClassName, &PopupMenuProc}; }
+SystemClass PopupMenuClass() { return SystemClass{kClassName, ControlStates<PopupMenu>::Procedure}; }
 
 }  // namespace ce

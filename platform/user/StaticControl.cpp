@@ -71,17 +71,8 @@ class StaticControl {
   HICON icon_ = nullptr;  // not owned: the program loaded it
 };
 
-ControlStates<StaticControl>& Statics() {
-  static ControlStates<StaticControl> statics;
-  return statics;
-}
-
-LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Statics().Dispatch(hwnd, message, wParam, lParam);
-}
-
 }  // namespace
 
-SystemClass StaticClass() { return WhiteControlClass(u"STATIC", StaticWindowProc); }
+SystemClass StaticClass() { return WhiteControlClass(u"STATIC", ControlStates<StaticControl>::Procedure); }
 
 }  // namespace ce

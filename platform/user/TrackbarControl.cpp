@@ -140,17 +140,8 @@ class TrackbarControl {
   bool dragging_ = false;
 };
 
-ControlStates<TrackbarControl>& Trackbars() {
-  static ControlStates<TrackbarControl> trackbars;
-  return trackbars;
-}
-
-LRESULT CALLBACK TrackbarWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return Trackbars().Dispatch(hwnd, message, wParam, lParam);
-}
-
 }  // namespace
 
-SystemClass TrackbarClass() { return WhiteControlClass(TRACKBAR_CLASSW, TrackbarWindowProc); }
+SystemClass TrackbarClass() { return WhiteControlClass(TRACKBAR_CLASSW, ControlStates<TrackbarControl>::Procedure); }
 
 }  // namespace ce
