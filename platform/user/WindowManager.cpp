@@ -323,6 +323,18 @@ void WindowManager::Activate(HWND handle) {
       for (const WindowPtr& part : tree_.Subtree(w)) AddUpdate(*part, part->rect, true);
       Wake(w->thread);
     }
+    // An owner disabled under its own dialog or message box hands the
+    // activation on to that window, the one in front that takes input.
+    if (!root->Enabled()) {
+      for (auto it = raised.rbegin(); it != raised.rend(); ++it) {
+        WindowPtr w = tree_.Find(*it);
+        if (w && *it != root->handle && !w->destroying && w->Visible() && w->Enabled() &&
+            !(w->exStyle & WS_EX_NOACTIVATE)) {
+          top = *it;
+          break;
+        }
+      }
+    }
     old = router_.foreground;
     if (old == top) return;
     router_.foreground = top;

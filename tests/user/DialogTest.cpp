@@ -302,6 +302,43 @@ TEST_F(DialogTest, AFullScreenDialogGetsOkInTheNavigationBar) {
   EXPECT_EQ(okCommands, 1);
 }
 
+// A second start of a program brings its window forward while the window
+// has a dialog open: the dialog keeps the foreground, so its "ok" stays in
+// the navigation bar and the keys still reach it.
+TEST_F(DialogTest, BringingTheOwnerForwardKeepsItsDialogActive) {
+  ce::ShowNavigationBar();
+  HWND other = Make(0, 26, 240, 294, WS_VISIBLE, nullptr, u"Other");
+  HWND frontAfterRaise = nullptr;
+  HWND dialog = nullptr;
+  dialogHandlers_[WM_INITDIALOG] = [&](HWND d, UINT, WPARAM, LPARAM) {
+    dialog = d;
+    SHINITDLGINFO info{SHIDIM_FLAGS, d, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
+    SHInitDialog(&info);
+    SetTimer(d, 77, 100, nullptr);
+    SetTimer(d, 78, 2000, nullptr);  // gives up if ok never comes
+    return INT_PTR(TRUE);
+  };
+  dialogHandlers_[WM_TIMER] = [&](HWND d, UINT, WPARAM id, LPARAM) {
+    KillTimer(d, id);
+    if (id == 78) EndDialog(d, 0);
+    if (id != 77) return INT_PTR(TRUE);
+    SetForegroundWindow(other);
+    SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(owner_) | 1));
+    frontAfterRaise = GetForegroundWindow();
+    ce::SystemInput().PenDown(224, 13);
+    ce::SystemInput().PenUp(224, 13);
+    return INT_PTR(TRUE);
+  };
+  dialogHandlers_[WM_COMMAND] = [](HWND d, UINT, WPARAM w, LPARAM) {
+    if (LOWORD(w) == IDOK) EndDialog(d, 9);
+    return INT_PTR(TRUE);
+  };
+  EXPECT_EQ(Run(SettingsLikeTemplate(), owner_), 9) << "ok in the navigation bar ended the dialog";
+  ce::HideNavigationBar();
+  EXPECT_EQ(frontAfterRaise, dialog);
+  EXPECT_EQ(GetForegroundWindow(), owner_);
+}
+
 TEST_F(DialogTest, ReturnIsTheDialogsOk) {
   dialogHandlers_[WM_INITDIALOG] = [](HWND d, UINT, WPARAM, LPARAM) {
     SetTimer(d, 77, 10, nullptr);
