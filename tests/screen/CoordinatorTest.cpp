@@ -108,6 +108,8 @@ TEST_F(CoordinatorTest, TheSettingDialogMovesTheRadioToJapanKeepingThePresetsAnd
   EXPECT_EQ(screen->presetBank.GetPreset(1, 1), 1000u) << "the preset is kept as stored";
   EXPECT_TRUE(LabelShows(1, " 91.0")) << "and drawn inside the band";
   EXPECT_TRUE(LabelShows(2, " 76.0"));
+  // The thumb went to the right end; the scale left of it is Japan's.
+  EXPECT_TRUE(Shows(RECT{26, 116, 120, 145}, screen->skin.P()));
   Shot("setting-japan.png");
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "BandLimits.h"
 #include "RadioScreenFixture.h"
 
 namespace {
@@ -100,6 +101,60 @@ TEST_F(ScreenLifeTest, WalkThroughTheRadioWithAPictureAfterEachStep) {
   RunFor(2100);  // the stereo indicator's tick
   EXPECT_TRUE(Shows(screen->stereoIndicator, e));
   Shot("walk-10-stereo.png");
+}
+
+// The value names under the radio's settings key, in the registry now.
+std::vector<std::u16string> StoredSettingNames() {
+  HKEY key = nullptr;
+  std::vector<std::u16string> names;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Tessaro\\Veltrane", 0, 0, &key) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    WCHAR name[64];
+    DWORD chars = 64;
+    if (RegEnumValueW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, chars);
+  }
+  RegCloseKey(key);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(ScreenLifeTest, AFirstStartWritesTheEightDefaultsAndTheExitAllNineValues) {
+  ASSERT_TRUE(StoredSettingNames().empty());
+  OpenRadio();
+  const std::vector<std::u16string> loaded{u"AudioOutputType", u"AutoSearch",   u"CurrentFrequency",
+                                           u"CurrentVolume",   u"Group",        u"PresetChannel",
+                                           u"RadioSystem",     u"SearchLevel"};
+  EXPECT_EQ(StoredSettingNames(), loaded) << "the defaults are written back as the first load finds them missing";
+  CloseRadio();
+  std::vector<std::u16string> saved = loaded;
+  saved.push_back(u"StereoNoiseCancel");
+  EXPECT_EQ(StoredSettingNames(), saved);
+}
+
+void StoreSetting(const char16_t* name, DWORD value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Tessaro\\Veltrane", 0, nullptr, 0, 0, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+TEST_F(ScreenLifeTest, AStoredJapanBandStartsOnTheJapanScaleAtTheStoredFrequency) {
+  StoreSetting(u"RadioSystem", 2);
+  StoreSetting(u"CurrentFrequency", 800);
+  OpenRadio();
+  ASSERT_TRUE(coordinator->TunerStarted());
+  EXPECT_EQ(Band().lower, 760);
+  EXPECT_EQ(Band().upper, 910);
+  EXPECT_EQ(CardChannel(), 800);
+  EXPECT_TRUE(Card().chip.japan);
+  EXPECT_TRUE(DigitsShow(" 80.0"));
+  EXPECT_TRUE(LabelShows(1, " 76.0")) << "empty presets at Japan's lower limit";
+  // The scale right of the thumb (at 80.0, near the left end) is Japan's.
+  EXPECT_TRUE(Shows(RECT{80, 116, 182, 145}, screen->skin.P()));
+  Shot("japan-start.png");
 }
 
 TEST_F(ScreenLifeTest, SettingsOneRunSavesAreThereInTheNext) {
