@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
-#include <unordered_map>
 
 #include "gdi/FontEngine.h"
-#include "user/SystemClasses.h"
+#include "user/ControlState.h"
 #include "user/WindowManager.h"
 
 namespace ce {
@@ -39,52 +37,9 @@ Measured Measure(HFONT font, std::u16string_view text) {
   return Measured{engine.Advances(*sized, text), engine.Metrics(*sized).height};
 }
 
-// The state of every edit control of the process, by window.
-class EditControls {
- public:
-  void Add(HWND window) {
-    auto control = std::make_shared<EditControl>(window);
-    std::lock_guard lock(mutex_);
-    controls_[window] = std::move(control);
-  }
-  std::shared_ptr<EditControl> Find(HWND window) {
-    std::lock_guard lock(mutex_);
-    auto it = controls_.find(window);
-    return it == controls_.end() ? nullptr : it->second;
-  }
-  void Remove(HWND window) {
-    std::lock_guard lock(mutex_);
-    controls_.erase(window);
-  }
-
- private:
-  std::mutex mutex_;
-  std::unordered_map<HWND, std::shared_ptr<EditControl>> controls_;
-};
-
-EditControls& Controls() {
-  static EditControls controls;
-  return controls;
-}
-
-LRESULT CALLBACK EditWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CREATE) Controls().Add(hwnd);
-  std::shared_ptr<EditControl> control = Controls().Find(hwnd);
-  if (!control) return DefWindowProcW(hwnd, message, wParam, lParam);
-  LRESULT result = control->Handle(message, wParam, lParam);
-  if (message == WM_DESTROY) Controls().Remove(hwnd);
-  return result;
-}
-
 }  // namespace
 
-SystemClass EditClass() {
-  SystemClass cls;
-  cls.name = u"EDIT";
-  cls.proc = EditWindowProc;
-  cls.background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  return cls;
-}
+SystemClass EditClass() { return WhiteControlClass(u"EDIT", ControlStates<EditControl>::Procedure); }
 
 EditControl::EditControl(HWND window) : window_(window) {
   // The text a window is created with is its first contents.
