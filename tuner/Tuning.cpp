@@ -162,13 +162,17 @@ static bool AtBandEdge(WORD frequency) {
 }
 
 // At a band edge there is no channel beyond to probe; the injection side
-// in force is kept.
+// in force is kept. The chip mute that a seek set is lifted there with the
+// same write, as the probe would lift it elsewhere: a station found at the
+// edge of the band must be heard.
 static void TuneCurrent() {
   ClearSearchMode();
-  if (AtBandEdge(tunerState.currentFrequency))
+  if (AtBandEdge(tunerState.currentFrequency)) {
+    tunerState.image[0] &= (BYTE)~W0_MUTE;
     ProgramFrequency(tunerState.currentFrequency);
-  else
+  } else {
     SelectInjection(tunerState.currentFrequency);
+  }
 }
 
 // Direction 1 up, 0 down, anything else tunes the current frequency again.

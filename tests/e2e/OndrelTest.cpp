@@ -110,6 +110,20 @@ TEST_F(OndrelTest, ATapDuringASeekStopsItWhereItIsAndKeysAreIgnoredMeanwhile) {
   EXPECT_LT(Khz(dumps[2]), 105000.0);
 }
 
+TEST_F(OndrelTest, AStationAtTheTopOfTheBandFoundBySeekIsHeard) {
+  std::ofstream(dir_ / "edge.scene") << "108.0 14 stereo Edge FM\n";
+  ASSERT_EQ(Run("wait 500\n" + Tap(kSearchMode) + "key RIGHT\nwait 12000\ndump\n",
+                {"--scene", (dir_ / "edge.scene").string()}),
+            0)
+      << err_.str();
+  auto dumps = Dumps();
+  ASSERT_EQ(dumps.size(), 1u) << out_.str();
+  EXPECT_EQ(Khz(dumps[0]), 108000.0);
+  EXPECT_FALSE(dumps[0]["card"]["searching"].get<bool>());
+  EXPECT_FALSE(dumps[0]["card"]["mute"].get<bool>());
+  EXPECT_TRUE(dumps[0]["card"]["audio"].get<bool>());
+}
+
 TEST_F(OndrelTest, AKeyWithTheDisplayOffOnlyWakesItAndCtrlQStillCloses) {
   ASSERT_EQ(Run("wait 500\n" + Tap(kDisplayOff) + "wait 100\ndump\nkey RIGHT\nwait 800\ndump\n" + Tap(kDisplayOff) +
                 "wait 100\nkey CTRL+Q\nwait 500\ndump\n"),

@@ -80,6 +80,13 @@ TEST_F(TuneTest, TunesAtTheBandEdgesClampAndSkipTheProbe) {
   EXPECT_EQ(Step(0), 875);
   EXPECT_EQ(Requests().size(), 6u);  // one write each, no probe
   for (const Bytes& w : ImageWrites()) EXPECT_EQ(w[0] & W0_SEARCH, 0);
+
+  // A seek that ends at the edge leaves its chip mute behind; the tune
+  // there lifts it in the same one write.
+  tunerState.image[0] |= W0_MUTE | W0_SEARCH;
+  SetFrequency(1080);
+  EXPECT_EQ(Requests().size(), 7u);
+  EXPECT_EQ(ImageWrites().back()[0] & (W0_MUTE | W0_SEARCH), 0);
 }
 
 TEST_F(TuneTest, StepsMoveOneChannelAndProbe) {
