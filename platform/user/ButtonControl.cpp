@@ -52,12 +52,8 @@ LRESULT ButtonControl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: PenMove(lParam); return 0;
     case WM_LBUTTONUP: PenUp(lParam); return 0;
     case WM_PAINT: Paint(); return 0;
-    case WM_ENABLE: Redraw(); return 0;
-    case WM_SETTEXT: {
-      LRESULT stored = DefWindowProcW(window_, message, wParam, lParam);
-      Redraw();
-      return stored;
-    }
+    case WM_ENABLE:
+    case WM_SETTEXT: return RedrawOnChange(window_, message, wParam, lParam);
     default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }

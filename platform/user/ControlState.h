@@ -54,6 +54,14 @@ class ControlStates {
   std::unordered_map<HWND, std::shared_ptr<Control>> controls_;
 };
 
+// A drawn control's answer to a new text (kept by the default handling)
+// or to being enabled or disabled: it is drawn again.
+inline LRESULT RedrawOnChange(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = message == WM_SETTEXT ? DefWindowProcW(window, message, wParam, lParam) : 0;
+  InvalidateRect(window, nullptr, TRUE);
+  return result;
+}
+
 // A control class of the platform: its procedure over a white background.
 inline SystemClass WhiteControlClass(const char16_t* name, WNDPROC proc) {
   SystemClass cls;

@@ -26,12 +26,8 @@ class StaticControl {
       }
       case STM_GETICON: return reinterpret_cast<LRESULT>(icon_);
       case WM_PAINT: Paint(); return 0;
-      case WM_ENABLE: Redraw(); return 0;
-      case WM_SETTEXT: {
-        LRESULT stored = DefWindowProcW(window_, message, wParam, lParam);
-        Redraw();
-        return stored;
-      }
+      case WM_ENABLE:
+      case WM_SETTEXT: return RedrawOnChange(window_, message, wParam, lParam);
       default: return DefWindowProcW(window_, message, wParam, lParam);
     }
   }
