@@ -98,10 +98,10 @@ void PaintFrequencyTrack(Image& image, const Band& band) {
     int x = ScaleX(band, v);
     bool whole = v % 10 == 0, figured = whole && (v / 10) % band.figureEveryMHz == 0;
     int length = figured ? 5 : whole ? 3 : 1;
-    image.FillRect(x, t.y + 13 - length, 1, length, figured ? kLettering : kPrint);
+    image.FillRect(x, t.y + kScaleTicksBase - length, 1, length, figured ? kLettering : kPrint);
     if (figured) {
       std::string text = MHzText(v / 10);
-      DrawPixelDigits(image, x - PixelTextWidth(text) / 2, t.y + 1, text, kLettering);
+      DrawPixelDigits(image, x - PixelTextWidth(text) / 2, t.y + kScaleFiguresTop, text, kLettering);
     }
   }
 }

@@ -3,6 +3,7 @@
 // scales of the two sliders' tracks.
 #pragma once
 
+#include "Digits.h"
 #include "Image.h"
 #include "Text.h"
 
@@ -29,6 +30,13 @@ inline constexpr Box kFrequencyTrack{26, 116, 156, 29};
 inline constexpr int kFrequencyThumbWidth = 21;
 inline constexpr Box kVolumeTrack{22, 200, 158, 22};
 inline constexpr int kVolumeThumbWidth = 22;
+
+// The frequency scale's rows, counted from the track's top: the figures
+// (in the small pixel font) above, the ticks standing on a base line
+// below them.
+inline constexpr int kScaleFiguresTop = 1;
+inline constexpr int kScaleFiguresBottom = kScaleFiguresTop + kSmallCellHeight;
+inline constexpr int kScaleTicksBase = 13;
 
 // The frequency readout (five 16-pixel cells) and the preset labels.
 inline constexpr int kReadoutX = 64, kReadoutY = 73;

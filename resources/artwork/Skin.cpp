@@ -121,11 +121,13 @@ Skins PaintSkins(const Lettering& lettering) {
     PaintControl(skins.normal, c, Look::Normal);
     PaintControl(skins.on, c, c.kind == ControlKind::Toggle ? Look::Lit : Look::Pressed);
   }
-  // The pressed skin is the normal one but for the stereo lamp, the mono
-  // key and the frequency track (the track of the Japanese band).
+  // The pressed skin is the normal one but for the mono key and the
+  // frequency track (the track of the Japanese band). Its stereo lamp stays
+  // dark: the mono key's pressed image spans the lamp's rows, and a tap on
+  // MONO must not light STEREO on a mono signal.
   skins.pressed = skins.normal;
   PaintAnnunciators(skins.normal, lettering, false, Look::Normal);
-  PaintAnnunciators(skins.pressed, lettering, true, Look::Pressed);
+  PaintAnnunciators(skins.pressed, lettering, false, Look::Pressed);
   PaintAnnunciators(skins.on, lettering, true, Look::Lit);
   PaintFrequencyTrack(skins.pressed, kJapanBand);
   return skins;

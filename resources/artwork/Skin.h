@@ -1,6 +1,6 @@
 // The radio's three skins, the whole 240 x 268 screen each: every control
-// in its normal look (U), the pressed looks of the stereo lamp and the
-// mono key with the Japanese band's track (P), and every other control
+// in its normal look (U), the pressed mono key (under a dark stereo lamp)
+// with the Japanese band's track (P), and every other control
 // pressed or lit (E). Each widget copies its own screen rectangle from
 // one of them, so they differ only inside those rectangles.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "Faceplate.h"
 #include "Palette.h"
 
 namespace artwork {
@@ -40,20 +41,23 @@ Thumb Cut(int w, int h, const Shape& outline, const Drawing& draw) {
 }  // namespace
 
 Thumb FrequencyThumb() {
-  const int w = 21, h = 29, centre = w / 2;
-  Shape body = RoundRect(4, 9, 13, 20, 3);
-  Shape needle = RoundRect(centre - 1, 0, 3, 10, 0.5);
+  // The scale prints its figures in the track's top rows and its ticks
+  // below them: the needle starts under the figures and points at the
+  // ticks, so no figure is ever covered, wherever the thumb stands.
+  const int w = 21, h = 29, centre = w / 2, tip = kScaleFiguresBottom + 1;
+  Shape body = RoundRect(4, 13, 13, 16, 3);
+  Shape needle = RoundRect(centre - 1, tip, 3, 14 - tip, 0.5);
   return Cut(w, h, Union(body, needle), [&](Image& image, bool pressed) {
     image.Fill(needle, Mix(kNeedle, kBlack, 0.55));
-    image.FillRect(centre, 0, 1, 10, kNeedle);
+    image.FillRect(centre, tip, 1, 14 - tip, kNeedle);
     image.Fill(body, kKeyRim);
-    image.Fill(RoundRect(5, 10, 11, 18, 2),
-               VerticalGradient(10, 28, pressed ? kLitTop : kMetalTop, pressed ? kLitBottom : kMetalBottom));
-    for (int y : {15, 18, 21, 24}) {  // grip ridges either side of the needle
+    image.Fill(RoundRect(5, 14, 11, 14, 2),
+               VerticalGradient(14, 28, pressed ? kLitTop : kMetalTop, pressed ? kLitBottom : kMetalBottom));
+    for (int y : {18, 21, 24}) {  // grip ridges either side of the needle
       image.FillRect(6, y, 3, 1, Mix(kMetalBottom, kBlack, 0.4));
       image.FillRect(12, y, 3, 1, Mix(kMetalBottom, kBlack, 0.4));
     }
-    image.FillRect(centre, 10, 1, 18, pressed ? Rgb{255, 80, 40} : kNeedle);
+    image.FillRect(centre, 14, 1, 14, pressed ? Rgb{255, 80, 40} : kNeedle);
   });
 }
 

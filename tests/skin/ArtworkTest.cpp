@@ -114,7 +114,10 @@ TEST(Artwork, DigitStripsHoldTenDistinctDigitsInTheirCells) {
 }
 
 // The screen rectangles of the widgets and the frequency slider's track.
-const Rect kStereoAndMono{72, 47, 62, 24};
+// The mono key's pressed image (from BK_P) spans the stereo lamp's rows
+// too, so BK_P may differ from BK_U only below them.
+const Rect kStereoLamp{72, 47, 62, 12};
+const Rect kMonoBelowLamp{72, 59, 62, 12};
 const Rect kFrequencyTrack{26, 116, 156, 29};
 const std::vector<Rect> kWidgetsShowingE = {
     {126, 170, 40, 28}, {40, 170, 40, 28}, {87, 223, 30, 33}, {72, 47, 62, 12}, {72, 47, 62, 24},
@@ -145,7 +148,8 @@ TEST(Artwork, SkinsDifferOnlyInsideTheRectanglesThatCopyFromThem) {
   for (int y = 0; y < 268; ++y)
     for (int x = 0; x < 240; ++x) {
       if (p.At(x, y) != u.At(x, y)) {
-        ASSERT_TRUE(kStereoAndMono.Contains(x, y) || kFrequencyTrack.Contains(x, y)) << "BK_P differs at " << x << "," << y;
+        ASSERT_FALSE(kStereoLamp.Contains(x, y)) << "pressing MONO would light STEREO: BK_P differs at " << x << "," << y;
+        ASSERT_TRUE(kMonoBelowLamp.Contains(x, y) || kFrequencyTrack.Contains(x, y)) << "BK_P differs at " << x << "," << y;
       }
       if (e.At(x, y) != u.At(x, y)) {
         ASSERT_FALSE(kFrequencyTrack.Contains(x, y)) << "BK_E's frequency track differs at " << x << "," << y;
@@ -153,10 +157,47 @@ TEST(Artwork, SkinsDifferOnlyInsideTheRectanglesThatCopyFromThem) {
       }
     }
   // And each of those looks is really drawn.
-  EXPECT_TRUE(DiffersIn(u, p, {72, 47, 62, 12})) << "no pressed stereo lamp";
-  EXPECT_TRUE(DiffersIn(u, p, {72, 59, 62, 12})) << "no pressed mono key";
+  EXPECT_TRUE(DiffersIn(u, p, kMonoBelowLamp)) << "no pressed mono key";
   EXPECT_TRUE(DiffersIn(u, p, kFrequencyTrack)) << "no second band scale";
   for (const Rect& r : kWidgetsShowingE) EXPECT_TRUE(DiffersIn(u, e, r)) << "no pressed look at " << r.x << "," << r.y;
+}
+
+// The scale's figures on a skin's frequency track: its bright print, in
+// the rows where that print runs sideways (a tick is one pixel wide).
+std::vector<std::pair<int, int>> ScaleFigurePixels(const Bitmap& skin) {
+  auto bright = [&](int x, int y) {
+    std::uint32_t c = skin.At(x, y);
+    return (c >> 16) >= 200 && ((c >> 8) & 0xFF) >= 200 && (c & 0xFF) >= 200;
+  };
+  const Rect& t = kFrequencyTrack;
+  std::vector<std::pair<int, int>> figures;
+  for (int y = t.y; y < t.y + t.h; ++y) {
+    bool lettered = false;
+    for (int x = t.x; x + 1 < t.x + t.w; ++x) lettered |= bright(x, y) && bright(x + 1, y);
+    for (int x = t.x; lettered && x < t.x + t.w; ++x)
+      if (bright(x, y)) figures.emplace_back(x, y);
+  }
+  return figures;
+}
+
+// The tuning thumb stands anywhere on its track, over either band's scale
+// (BK_U's or BK_P's); at none of its places may it cover a figure.
+TEST(Artwork, TheTuningThumbLeavesEveryScaleFigureReadable) {
+  Bitmap mask("freq_thumb_mask.bmp");
+  ASSERT_TRUE(mask.Loaded());
+  const Rect& t = kFrequencyTrack;
+  for (const Bitmap& skin : {Bitmap("BK_U.bmp"), Bitmap("BK_P.bmp")}) {
+    ASSERT_TRUE(skin.Loaded());
+    const auto figures = ScaleFigurePixels(skin);
+    ASSERT_GE(figures.size(), 60u) << skin.Name() << ": no figures on the scale";
+    for (int left = t.x; left <= t.x + t.w - mask.Width(); ++left)
+      for (auto [x, y] : figures) {
+        Rect thumb{left, t.y, mask.Width(), mask.Height()};
+        if (!thumb.Contains(x, y)) continue;
+        ASSERT_NE(mask.At(x - left, y - t.y), 0u)
+            << "the thumb at x " << left << " hides " << skin.Name() << "'s figure pixel at " << x << "," << y;
+      }
+  }
 }
 
 TEST(Artwork, ChimeIsAShortMonoPcmSound) {
