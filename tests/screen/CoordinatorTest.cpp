@@ -1,9 +1,9 @@
 // What the radio coordinator does through the main window: the tuner poll
 // following the card out of the slot and back in (the frequency slider
-// and the digits go and come back, the radio restarts where the sliders
-// are, the user's mute kept), and the Setting dialog moving the radio to
-// another band plan with the presets kept as stored and their labels
-// clamped into the new band.
+// and the digits go and come back, the radio restarts unmuted where the
+// sliders are, the user's mute flag kept), and the Setting dialog moving
+// the radio to another band plan with the presets kept as stored and
+// their labels clamped into the new band.
 #include <vector>
 
 #include "OndrelIds.h"
@@ -75,17 +75,24 @@ TEST_F(CoordinatorTest, ThePollFollowsTheCardOutAndBackAndTheRadioRestartsWhereT
   EXPECT_TRUE(Card().powered);
   EXPECT_EQ(CardChannel(), 902);
   EXPECT_EQ(Card().volume, volume);
-  // Restarted with the sound on and the MUTE toggle off, so the STEREO
-  // lamp lights again at its next check.
+  // Restarted with the sound on and the MUTE toggle off, but the user's
+  // mute flag kept: the STEREO lamp stays dark at its next checks.
   EXPECT_TRUE(Card().audio);
   EXPECT_FALSE(screen->muteToggle.IsOn());
   EXPECT_TRUE(Shows(screen->muteToggle, screen->skin.U()));
-  RunFor(2000);
-  EXPECT_TRUE(screen->stereoIndicator.IsOn());
-  // One tap mutes, as the toggle shows.
+  EXPECT_EQ(screen->muteFlag, 1u);
+  RunFor(4000);
+  EXPECT_FALSE(screen->stereoIndicator.IsOn());
+  EXPECT_TRUE(Shows(screen->stereoIndicator, screen->skin.U()));
+  // MUTE on and off again clears the flag, and the lamp lights.
   TapOn(screen->muteToggle);
   EXPECT_FALSE(Card().audio);
   EXPECT_TRUE(screen->muteToggle.IsOn());
+  TapOn(screen->muteToggle);
+  EXPECT_TRUE(Card().audio);
+  EXPECT_EQ(screen->muteFlag, 0u);
+  RunFor(2000);
+  EXPECT_TRUE(screen->stereoIndicator.IsOn());
 }
 
 TEST_F(CoordinatorTest, TheSettingDialogMovesTheRadioToJapanKeepingThePresetsAndClampingTheirLabels) {
