@@ -87,6 +87,12 @@ TEST_F(ControlTest, OutputsHaveTheirWidthsAndNoMore) {
   EXPECT_EQ(Control(TUNER_CTL_RDS_POLL, nullptr, 0, &poll, 4, &returned), 1);
   EXPECT_EQ(poll, 0u);
   EXPECT_EQ(returned, 4u);
+  // A longer buffer: one word written, the whole length returned.
+  DWORD polls[2] = {0x1234, 0x5678};
+  EXPECT_EQ(Control(TUNER_CTL_RDS_POLL, nullptr, 0, polls, 8, &returned), 1);
+  EXPECT_EQ(polls[0], 0u);
+  EXPECT_EQ(polls[1], 0x5678u);
+  EXPECT_EQ(returned, 8u);
 }
 
 TEST_F(ControlTest, CodesWithoutEffectAndUnknownCodesSucceed) {
