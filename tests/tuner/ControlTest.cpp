@@ -124,7 +124,9 @@ TEST_F(ControlTest, MissingOrShortBuffersAreRefusedAndNothingIsDone) {
   EXPECT_EQ(Control(TUNER_CTL_SET_MUTE, nullptr, 0, nullptr, 0), 0);
   EXPECT_EQ(Control(TUNER_CTL_SET_FREQUENCY, &word, 2, nullptr, 0), 0);
   EXPECT_EQ(Control(TUNER_CTL_SEEK, &word, 4, out, 4), 0);
+  EXPECT_EQ(Control(TUNER_CTL_SEEK, &word, 1, out, 8), 0);
   EXPECT_EQ(Control(TUNER_CTL_STEP, &word, 4, nullptr, 0), 0);
+  EXPECT_EQ(Control(TUNER_CTL_STEP, &word, 2, out, 2), 0);
   EXPECT_EQ(Control(TUNER_CTL_GET_STEREO, nullptr, 0, out, 2), 0);
   EXPECT_EQ(Control(TUNER_CTL_CHECK_PRESENT, nullptr, 0, nullptr, 0), 0);
   EXPECT_EQ(Control(TUNER_CTL_RDS_POLL, nullptr, 0, out, 3), 0);
