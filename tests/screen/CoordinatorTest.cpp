@@ -6,35 +6,16 @@
 // their labels clamped into the new band.
 #include <vector>
 
+#include "BandLimits.h"
 #include "OndrelIds.h"
 #include "RadioScreenFixture.h"
-#include "user/Desktop.h"
 
 namespace {
 
 using screentest::RadioScreenTest;
 
-// Taps (screen coordinates) that a windowless timer makes one by one,
-// so that they reach a modal loop.
-std::vector<POINT> g_taps;
-
-void CALLBACK NextTap(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (g_taps.empty()) {
-    KillTimer(nullptr, timer);
-    return;
-  }
-  const POINT at = g_taps.front();
-  g_taps.erase(g_taps.begin());
-  ce::SystemInput().PenDown(at.x, at.y);
-  ce::SystemInput().PenUp(at.x, at.y);
-}
-
 class CoordinatorTest : public RadioScreenTest {
  protected:
-  void TapsLater(std::vector<POINT> taps) {
-    g_taps = std::move(taps);
-    ASSERT_NE(SetTimer(nullptr, 0, 300, &NextTap), 0u);
-  }
   void SetUp() override {
     RadioScreenTest::SetUp();
     OpenRadio();
@@ -118,6 +99,28 @@ TEST_F(CoordinatorTest, TheSettingDialogMovesTheRadioToJapanKeepingThePresetsAnd
   // The thumb went to the right end; the scale left of it is Japan's.
   EXPECT_TRUE(Shows(RECT{26, 116, 120, 145}, screen->skin.P()));
   Shot("setting-japan.png");
+}
+
+TEST_F(CoordinatorTest, TheSettingDialogClampsTheSearchLevelLeavesAnUnchangedBandAloneAndTakesBandZeroForJapan) {
+  screen->settings.SearchLevel = 9;  // as a stored value may be
+  MarkTrace();
+  TapsLater({{225, 13}});  // "ok" at once
+  SendMessageW(window, WM_COMMAND, IDM_SETTING, 0);
+  RunFor(100);
+  EXPECT_EQ(screen->settings.SearchLevel, 3) << "the search level slider holds 0 to 3";
+  EXPECT_EQ(screen->settings.RadioSystem, 1);
+  EXPECT_TRUE(TunerWrites().empty()) << "Europe stayed checked: nothing is tuned again";
+
+  // Band 0, as without a settings key: the dialog checks Japan, which is
+  // taken on ok because it differs from 0.
+  screen->settings.RadioSystem = 0;
+  TapsLater({{225, 13}});
+  SendMessageW(window, WM_COMMAND, IDM_SETTING, 0);
+  RunFor(100);
+  EXPECT_EQ(screen->settings.RadioSystem, 2);
+  EXPECT_EQ(Band().lower, 760);
+  EXPECT_TRUE(Card().chip.japan);
+  EXPECT_EQ(CardChannel(), 875) << "87.5 MHz lies in both bands";
 }
 
 }  // namespace

@@ -58,13 +58,6 @@ class WidgetPlacesTest : public RadioScreenTest {
 
   const artwork::Bitmap& Skin(char which) const { return which == 'P' ? p_ : which == 'E' ? e_ : u_; }
 
-  std::vector<std::uint32_t> Frame() const {
-    std::vector<std::uint32_t> frame;
-    for (int y = 0; y < MainWindow::kSkinHeight; ++y)
-      for (int x = 0; x < MainWindow::kSkinWidth; ++x) frame.push_back(Client(x, y));
-    return frame;
-  }
-
   // The place shows its own rectangle of the picture...
   ::testing::AssertionResult ShowsPicture(const Place& p, char which) const {
     const artwork::Bitmap& skin = Skin(which);
