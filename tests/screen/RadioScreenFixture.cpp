@@ -154,9 +154,9 @@ void RadioScreenTest::TapOn(const Widget& widget) {
   Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
-void RadioScreenTest::TapsLater(std::vector<POINT> taps) {
+void RadioScreenTest::TapsLater(std::vector<POINT> taps, UINT everyMs) {
   g_taps = std::move(taps);
-  ASSERT_NE(SetTimer(nullptr, 0, 300, &NextTap), 0u);
+  ASSERT_NE(SetTimer(nullptr, 0, everyMs, &NextTap), 0u);
 }
 
 void RadioScreenTest::Key(hw::KeyCode key) {

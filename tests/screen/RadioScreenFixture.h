@@ -80,9 +80,9 @@ class RadioScreenTest : public ::testing::Test {
   void Tap(int x, int y);               // down, 100 ms, up, then 50 ms
   void TapOn(const Widget& widget);     // the middle of its rectangle
   void Hold(const Widget& widget, std::uint64_t ms);
-  // Taps (screen coordinates) made one every 300 ms by a windowless timer,
-  // so that they reach a modal loop the test is about to enter.
-  void TapsLater(std::vector<POINT> taps);
+  // Taps (screen coordinates) made one every `everyMs` by a windowless
+  // timer, so that they reach a modal loop the test is about to enter.
+  void TapsLater(std::vector<POINT> taps, UINT everyMs = 300);
   // A key of the keypad pressed and released.
   void Key(hw::KeyCode key);
 
