@@ -99,10 +99,10 @@ void RadioCoordinator::PollTuner() {
 
 // The card is there (again): power, stereo, unmuted, at the volume and
 // frequency the sliders hold. The mono setting is not sent again (a
-// freshly powered card receives stereo). The sound comes back on with the
-// MUTE toggle off, so the mute flag goes off with them: left set, it
-// would keep the STEREO lamp dark over a stereo station until the user
-// tapped MUTE twice.
+// freshly powered card receives stereo). The MUTE toggle goes off with
+// the sound, but the mute flag is the user's and stays as the last tap on
+// MUTE left it: after a mute the STEREO lamp stays dark until MUTE is
+// switched on and off again.
 void RadioCoordinator::StartRadio() {
   RadioDevice& radio = screen_.radio;
   radio.StartRds();
@@ -110,7 +110,6 @@ void RadioCoordinator::StartRadio() {
   screen_.settings.AudioOutputType = 2;
   screen_.audioOutputToggle.SetOn(FALSE);
   screen_.muteToggle.SetOn(FALSE);
-  screen_.muteFlag = 0;
   radio.SetMute(0);
   ShowTunerControls(true);
   radio.SetVolume(screen_.volumeSlider.GetPos());

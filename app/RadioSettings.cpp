@@ -1,9 +1,7 @@
 #include "RadioSettings.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
-#include <optional>
 
 #include "BandPlan.h"
 
@@ -22,18 +20,14 @@ constexpr DWORD kDefaultVolume = 45;
 constexpr DWORD kDefaultAudioOutputType = 2;  // stereo
 constexpr BYTE kDefaultSearchLevel = 1;
 
-// A stored REG_DWORD of one to four bytes, zero-extended. Nothing when the
-// value is missing, longer than four bytes (ERROR_MORE_DATA), empty, or of
-// another type: its bytes would not mean a number.
-std::optional<DWORD> QueryDword(HKEY key, LPCWSTR name) {
-  BYTE bytes[kDwordLength] = {};
-  DWORD type = REG_NONE;
-  DWORD length = sizeof bytes;
-  if (RegQueryValueExW(key, name, nullptr, &type, bytes, &length) != ERROR_SUCCESS) return std::nullopt;
-  if (type != REG_DWORD || length == 0) return std::nullopt;
-  DWORD value = 0;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
+// Reads a stored value into a field's own bytes as the registry hands
+// them over, whatever its type: a value shorter than the field replaces
+// only the bytes it holds, an empty one none. Only a missing value and
+// one longer than the field (ERROR_MORE_DATA) fail; the length given is
+// the field's, so no value can write past it.
+bool QueryInto(HKEY key, LPCWSTR name, void* field, DWORD length) {
+  DWORD size = length;
+  return RegQueryValueExW(key, name, nullptr, nullptr, static_cast<BYTE*>(field), &size) == ERROR_SUCCESS;
 }
 
 void WriteDword(HKEY key, LPCWSTR name, DWORD value) {
@@ -92,36 +86,26 @@ int RadioSettings::Save() {
 }
 
 void RadioSettings::LoadDword(LPCWSTR name, DWORD& field, DWORD fallback) {
-  if (auto stored = QueryDword(key, name)) {
-    field = *stored;
-    return;
-  }
+  if (QueryInto(key, name, &field, kDwordLength)) return;
   field = fallback;
   WriteDword(key, name, field);
 }
 
-// Older copies may hold a one-byte setting as a full four-byte DWORD: its
-// lowest-order byte is the setting.
+// A one-byte setting is stored as a REG_DWORD one byte long, but up to
+// four bytes are taken (older copies hold a full DWORD): the first byte
+// received, the lowest-order one of a DWORD, is the setting.
 void RadioSettings::LoadByte(LPCWSTR name, BYTE& field, BYTE fallback) {
-  if (auto stored = QueryDword(key, name)) {
-    field = static_cast<BYTE>(*stored & 0xFF);
+  BYTE received[kDwordLength] = {field};
+  if (QueryInto(key, name, received, kDwordLength)) {
+    field = received[0];
     return;
   }
   field = fallback;
   WriteByte(key, name, field);
 }
 
-// A shorter block replaces only the presets (and bytes) it holds; a longer
-// one, or one of another type, clears every preset.
 void RadioSettings::LoadPresets() {
-  BYTE bytes[kPresetsLength];
-  DWORD type = REG_NONE;
-  DWORD length = sizeof bytes;
-  LONG rc = RegQueryValueExW(key, TEXT("PresetChannel"), nullptr, &type, bytes, &length);
-  if (rc == ERROR_SUCCESS && type == REG_BINARY) {
-    std::memcpy(PresetChannel, bytes, std::min<DWORD>(length, sizeof bytes));
-    return;
-  }
+  if (QueryInto(key, TEXT("PresetChannel"), PresetChannel, kPresetsLength)) return;
   std::memset(PresetChannel, 0, sizeof PresetChannel);
   WritePresets(key, PresetChannel);
 }
@@ -129,9 +113,7 @@ void RadioSettings::LoadPresets() {
 // An unknown band number is taken as Europe for this run; the stored value
 // stays until the next save replaces it.
 void RadioSettings::LoadRadioSystem() {
-  if (auto stored = QueryDword(key, TEXT("RadioSystem"))) {
-    RadioSystem = static_cast<int>(*stored);
-  } else {
+  if (!QueryInto(key, TEXT("RadioSystem"), &RadioSystem, sizeof RadioSystem)) {
     RadioSystem = RADIO_SYSTEM_EUROPE;
     WriteDword(key, TEXT("RadioSystem"), static_cast<DWORD>(RadioSystem));
   }

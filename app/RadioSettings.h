@@ -18,8 +18,9 @@ class RadioSettings {
   RadioSettings(const RadioSettings&) = delete;
   RadioSettings& operator=(const RadioSettings&) = delete;
 
-  // Reads the eight stored values; a missing or unreadable one takes its
-  // default, which is written back at once. 0 without a key.
+  // Reads the eight stored values into the fields as stored, whatever
+  // their registry type; a missing one, or one longer than its field,
+  // takes its default, which is written back at once. 0 without a key.
   int Load();
   // Writes all nine values. 0 without a key.
   int Save();

@@ -17,7 +17,11 @@ static DWORD ExtendedArgument(BOOL write, UCHAR function, DWORD reg, DWORD count
          (count & 0x1FF);
 }
 
+// Every transfer goes to the card's one I/O function, whatever the context
+// was told before. The interrupt callback reads the field on the bus
+// thread, so it is only written when it differs.
 SD_API_STATUS TransferBlock(PBYTE request, DriverContext* context) {
+  if (context->functionNumber != 1) context->functionNumber = 1;
   DWORD command;
   memcpy(&command, request, sizeof command);
   BOOL write = TRUE;

@@ -48,9 +48,10 @@ static int StepControl(const void* input, DWORD inputLength, void* output, DWORD
 
 static int RdsPoll(void* output, DWORD outputLength, DWORD* bytesReturned) {
   if (!Fits(output, outputLength, CTL_WORD32)) return 0;
-  // No RDS decoder behind this layer: nothing is ever received.
+  // No RDS decoder behind this layer: nothing is ever received. The
+  // whole output buffer counts as returned.
   WriteOutput(output, 0, 0, CTL_WORD32);
-  if (bytesReturned) *bytesReturned = CTL_WORD32;
+  if (bytesReturned) *bytesReturned = outputLength;
   return 1;
 }
 

@@ -33,7 +33,7 @@ static_assert(TUNER_CTL_RDS_POLL == 0x2200D8);
 // Returns 1, except for TUNER_CTL_CHECK_PRESENT when the device does not
 // answer, and for a code whose buffer is missing or too short for what it
 // reads or writes (nothing is done then). Unknown codes do nothing and
-// succeed. bytesReturned, when given, is set to 0, and to the count
-// written by TUNER_CTL_RDS_POLL.
+// succeed. bytesReturned, when given, is set to 0, and by
+// TUNER_CTL_RDS_POLL to the output length.
 int TunerControl(DWORD code, const void* input, DWORD inputLength, void* output, DWORD outputLength,
                  DWORD* bytesReturned);

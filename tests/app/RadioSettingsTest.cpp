@@ -1,6 +1,7 @@
 // The settings record against a real registry on a fresh device root: what
 // the first start writes, what a save stores, and how stored values that
-// are missing, of the wrong length or type, or out of range are read.
+// are missing, shorter or longer than their fields, of another type, or
+// out of range are read.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -176,20 +177,24 @@ TEST_F(RadioSettingsTest, SaveWritesNineValuesThatTheNextRunLoads) {
   EXPECT_EQ(next.RadioSystem, RADIO_SYSTEM_USA);
 }
 
-TEST_F(RadioSettingsTest, PresetBlockOfTheWrongLengthOrType) {
+TEST_F(RadioSettingsTest, PresetBlockShorterOrLongerThanTheArray) {
   RadioSettings settings;
-  Store(u"PresetChannel", REG_BINARY, PresetBytes(Ascending(900)));
+  const DWORD high = 0x50000;  // so that a half replaced shows
+  Store(u"PresetChannel", REG_BINARY, PresetBytes(Ascending(high + 900)));
   ASSERT_EQ(settings.Load(), 1);
-  ASSERT_EQ(Presets(settings), Ascending(900));
+  ASSERT_EQ(Presets(settings), Ascending(high + 900));
 
-  // Shorter: only the leading presets it holds are replaced.
-  Store(u"PresetChannel", REG_BINARY, PresetBytes({1001, 1002}));
+  // Shorter: only the leading bytes it holds are replaced, here one whole
+  // preset and the low half of the next.
+  std::vector<BYTE> shorter = PresetBytes({1001, 1002});
+  shorter.resize(6);
+  Store(u"PresetChannel", REG_BINARY, shorter);
   ASSERT_EQ(settings.Load(), 1);
-  auto expected = Ascending(900);
+  auto expected = Ascending(high + 900);
   expected[0] = 1001;
-  expected[1] = 1002;
+  expected[1] = high + 1002;
   EXPECT_EQ(Presets(settings), expected);
-  ExpectStored(u"PresetChannel", REG_BINARY, PresetBytes({1001, 1002}));
+  ExpectStored(u"PresetChannel", REG_BINARY, shorter);
 
   // Longer: unreadable, so every preset is cleared and 72 zero bytes
   // replace it.
@@ -199,18 +204,9 @@ TEST_F(RadioSettingsTest, PresetBlockOfTheWrongLengthOrType) {
   ASSERT_EQ(settings.Load(), 1);
   EXPECT_EQ(Presets(settings), std::vector<DWORD>(RadioSettings::kPresetCount, 0));
   ExpectStored(u"PresetChannel", REG_BINARY, std::vector<BYTE>(72, 0));
-
-  // Seventy-two bytes that are not a preset block (a string) are not
-  // taken for frequencies either.
-  Store(u"PresetChannel", REG_BINARY, PresetBytes(Ascending(900)));
-  ASSERT_EQ(settings.Load(), 1);
-  Store(u"PresetChannel", REG_SZ, std::vector<BYTE>(72, 'x'));
-  ASSERT_EQ(settings.Load(), 1);
-  EXPECT_EQ(Presets(settings), std::vector<DWORD>(RadioSettings::kPresetCount, 0));
-  ExpectStored(u"PresetChannel", REG_BINARY, std::vector<BYTE>(72, 0));
 }
 
-TEST_F(RadioSettingsTest, OneByteSettingsTakeTheLowByteOfAFullDword) {
+TEST_F(RadioSettingsTest, OneByteSettingsTakeTheFirstByteOfUpToFour) {
   Store(u"Group", REG_DWORD, Bytes({2, 0x7F, 0x7F, 0x7F}));
   Store(u"SearchLevel", REG_DWORD, Bytes({3, 0x01, 0, 0}));
   Store(u"AutoSearch", REG_DWORD, Dword(1));
@@ -224,36 +220,47 @@ TEST_F(RadioSettingsTest, OneByteSettingsTakeTheLowByteOfAFullDword) {
   // A readable value is left as it was stored.
   ExpectStored(u"Group", REG_DWORD, Bytes({2, 0x7F, 0x7F, 0x7F}));
 
-  // Five bytes are more than a DWORD: the default, written back as one byte.
+  // Five bytes are more than the four taken: the default, written back as
+  // one byte.
   Store(u"Group", REG_DWORD, Bytes({2, 0, 0, 0, 0}));
   ASSERT_EQ(settings.Load(), 1);
   EXPECT_EQ(settings.Group, 1);
   ExpectStored(u"Group", REG_DWORD, Bytes({1}));
 }
 
-TEST_F(RadioSettingsTest, NumbersStoredShortEmptyOrAsAnotherTypeAreNotMisread) {
+TEST_F(RadioSettingsTest, ValuesAreReadAsStoredWhateverTheirTypeAndAnEmptyOneChangesNothing) {
+  // The type is not looked at: four bytes of binary are a volume.
+  Store(u"CurrentVolume", REG_BINARY, Dword(30));
   Store(u"CurrentFrequency", REG_DWORD, Dword(0x12340000 + 1000));
   RadioSettings settings;
   ASSERT_EQ(settings.Load(), 1);
+  EXPECT_EQ(settings.CurrentVolume, 30u);
+  ExpectStored(u"CurrentVolume", REG_BINARY, Dword(30));
 
-  // Two bytes of a DWORD are the whole number, not the low half of a
-  // mixture with what the field held before.
+  // Two bytes replace the low half of what the field held.
   Store(u"CurrentFrequency", REG_DWORD, Bytes({0x6B, 0x03}));
   ASSERT_EQ(settings.Load(), 1);
-  EXPECT_EQ(settings.CurrentFrequency, 875u);
+  EXPECT_EQ(settings.CurrentFrequency, 0x12340000u + 875);
 
-  // Text, an empty value and a binary block are unreadable: the default,
-  // written back with the type and length a save uses.
-  Store(u"CurrentVolume", REG_SZ, regtest::SzBytes(u"3"));
+  // An empty value is read successfully: the field keeps what it held and
+  // nothing is written back.
   Store(u"CurrentFrequency", REG_DWORD, {});
-  Store(u"SearchLevel", REG_BINARY, Bytes({3}));
+  Store(u"SearchLevel", REG_BINARY, {});
   ASSERT_EQ(settings.Load(), 1);
-  EXPECT_EQ(settings.CurrentVolume, 45u);
-  EXPECT_EQ(settings.CurrentFrequency, 760u);
+  EXPECT_EQ(settings.CurrentFrequency, 0x12340000u + 875);
   EXPECT_EQ(settings.SearchLevel, 1);
-  ExpectStored(u"CurrentVolume", REG_DWORD, Dword(45));
-  ExpectStored(u"CurrentFrequency", REG_DWORD, Dword(760));
-  ExpectStored(u"SearchLevel", REG_DWORD, Bytes({1}));
+  ExpectStored(u"CurrentFrequency", REG_DWORD, {});
+  ExpectStored(u"SearchLevel", REG_BINARY, {});
+
+  // An empty "Group" at a first start leaves the record's zero, which the
+  // save stores as its one byte.
+  Store(u"Group", REG_DWORD, {});
+  RadioSettings first;
+  ASSERT_EQ(first.Load(), 1);
+  EXPECT_EQ(first.Group, 0);
+  ExpectStored(u"Group", REG_DWORD, {});
+  ASSERT_EQ(first.Save(), 1);
+  ExpectStored(u"Group", REG_DWORD, Bytes({0}));
 }
 
 TEST_F(RadioSettingsTest, OnlyTheBandNumberIsBroughtIntoRange) {

@@ -98,9 +98,12 @@ TEST_F(DriverTest, MalformedRequestsFailWithInvalidParameterAndReachNoCard) {
   BYTE reply[24] = {};
   DWORD returned = 7;
 
+  // Each refusal must set the error itself, not find it left over.
+  SetLastError(0);
   auto expectRefused = [&](BOOL result, const char* what) {
     EXPECT_FALSE(result) << what;
     EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_PARAMETER}) << what;
+    SetLastError(0);
   };
   expectRefused(DeviceIoControl(device, IOCTL_TUNER_TRANSFER, &request, 24, nullptr, 24, &returned, nullptr), "no reply");
   expectRefused(DeviceIoControl(device, IOCTL_TUNER_TRANSFER, &request, 24, reply, 0, &returned, nullptr), "empty reply");

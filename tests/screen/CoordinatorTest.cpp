@@ -1,40 +1,21 @@
 // What the radio coordinator does through the main window: the tuner poll
 // following the card out of the slot and back in (the frequency slider
-// and the digits go and come back, the radio restarts where the sliders
-// are, the user's mute kept), and the Setting dialog moving the radio to
-// another band plan with the presets kept as stored and their labels
-// clamped into the new band.
+// and the digits go and come back, the radio restarts unmuted where the
+// sliders are, the user's mute flag kept), and the Setting dialog moving
+// the radio to another band plan with the presets kept as stored and
+// their labels clamped into the new band.
 #include <vector>
 
+#include "BandLimits.h"
 #include "OndrelIds.h"
 #include "RadioScreenFixture.h"
-#include "user/Desktop.h"
 
 namespace {
 
 using screentest::RadioScreenTest;
 
-// Taps (screen coordinates) that a windowless timer makes one by one,
-// so that they reach a modal loop.
-std::vector<POINT> g_taps;
-
-void CALLBACK NextTap(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (g_taps.empty()) {
-    KillTimer(nullptr, timer);
-    return;
-  }
-  const POINT at = g_taps.front();
-  g_taps.erase(g_taps.begin());
-  ce::SystemInput().PenDown(at.x, at.y);
-  ce::SystemInput().PenUp(at.x, at.y);
-}
-
 class CoordinatorTest : public RadioScreenTest {
  protected:
-  void TapsLater(std::vector<POINT> taps) {
-    g_taps = std::move(taps);
-    ASSERT_NE(SetTimer(nullptr, 0, 300, &NextTap), 0u);
-  }
   void SetUp() override {
     RadioScreenTest::SetUp();
     OpenRadio();
@@ -75,17 +56,24 @@ TEST_F(CoordinatorTest, ThePollFollowsTheCardOutAndBackAndTheRadioRestartsWhereT
   EXPECT_TRUE(Card().powered);
   EXPECT_EQ(CardChannel(), 902);
   EXPECT_EQ(Card().volume, volume);
-  // Restarted with the sound on and the MUTE toggle off, so the STEREO
-  // lamp lights again at its next check.
+  // Restarted with the sound on and the MUTE toggle off, but the user's
+  // mute flag kept: the STEREO lamp stays dark at its next checks.
   EXPECT_TRUE(Card().audio);
   EXPECT_FALSE(screen->muteToggle.IsOn());
   EXPECT_TRUE(Shows(screen->muteToggle, screen->skin.U()));
-  RunFor(2000);
-  EXPECT_TRUE(screen->stereoIndicator.IsOn());
-  // One tap mutes, as the toggle shows.
+  EXPECT_EQ(screen->muteFlag, 1u);
+  RunFor(4000);
+  EXPECT_FALSE(screen->stereoIndicator.IsOn());
+  EXPECT_TRUE(Shows(screen->stereoIndicator, screen->skin.U()));
+  // MUTE on and off again clears the flag, and the lamp lights.
   TapOn(screen->muteToggle);
   EXPECT_FALSE(Card().audio);
   EXPECT_TRUE(screen->muteToggle.IsOn());
+  TapOn(screen->muteToggle);
+  EXPECT_TRUE(Card().audio);
+  EXPECT_EQ(screen->muteFlag, 0u);
+  RunFor(2000);
+  EXPECT_TRUE(screen->stereoIndicator.IsOn());
 }
 
 TEST_F(CoordinatorTest, TheSettingDialogMovesTheRadioToJapanKeepingThePresetsAndClampingTheirLabels) {
@@ -111,6 +99,28 @@ TEST_F(CoordinatorTest, TheSettingDialogMovesTheRadioToJapanKeepingThePresetsAnd
   // The thumb went to the right end; the scale left of it is Japan's.
   EXPECT_TRUE(Shows(RECT{26, 116, 120, 145}, screen->skin.P()));
   Shot("setting-japan.png");
+}
+
+TEST_F(CoordinatorTest, TheSettingDialogClampsTheSearchLevelLeavesAnUnchangedBandAloneAndTakesBandZeroForJapan) {
+  screen->settings.SearchLevel = 9;  // as a stored value may be
+  MarkTrace();
+  TapsLater({{225, 13}});  // "ok" at once
+  SendMessageW(window, WM_COMMAND, IDM_SETTING, 0);
+  RunFor(100);
+  EXPECT_EQ(screen->settings.SearchLevel, 3) << "the search level slider holds 0 to 3";
+  EXPECT_EQ(screen->settings.RadioSystem, 1);
+  EXPECT_TRUE(TunerWrites().empty()) << "Europe stayed checked: nothing is tuned again";
+
+  // Band 0, as without a settings key: the dialog checks Japan, which is
+  // taken on ok because it differs from 0.
+  screen->settings.RadioSystem = 0;
+  TapsLater({{225, 13}});
+  SendMessageW(window, WM_COMMAND, IDM_SETTING, 0);
+  RunFor(100);
+  EXPECT_EQ(screen->settings.RadioSystem, 2);
+  EXPECT_EQ(Band().lower, 760);
+  EXPECT_TRUE(Card().chip.japan);
+  EXPECT_EQ(CardChannel(), 875) << "87.5 MHz lies in both bands";
 }
 
 }  // namespace

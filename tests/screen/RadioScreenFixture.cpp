@@ -3,12 +3,12 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "OndrelIds.h"
 #include "Screenshot.h"
 #include "cards/TunerChip.h"
-#include "input/Input.h"
 #include "kernel/Kernel.h"
 #include "skin/SkinPictures.h"
 #include "sound/Sound.h"
@@ -21,6 +21,19 @@ namespace {
 bool g_deadline = false;
 
 void CALLBACK Deadline(HWND, UINT, UINT_PTR, DWORD) { g_deadline = true; }
+
+std::vector<POINT> g_taps;
+
+void CALLBACK NextTap(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (g_taps.empty()) {
+    KillTimer(nullptr, timer);
+    return;
+  }
+  const POINT at = g_taps.front();
+  g_taps.erase(g_taps.begin());
+  ce::SystemInput().PenDown(at.x, at.y);
+  ce::SystemInput().PenUp(at.x, at.y);
+}
 
 }  // namespace
 
@@ -38,6 +51,10 @@ void RadioScreenTest::Boot(bool cardInserted) {
   config.root = root / "device";
   config.virtualTime = true;
   config.cardInserted = cardInserted;
+  if (const std::string scene = SceneText(); !scene.empty()) {
+    config.scene = root / "test.scene";
+    std::ofstream(*config.scene) << scene;
+  }
   std::string error;
   handheld = host::Handheld::Boot(config, error);
   ASSERT_TRUE(handheld) << error;
@@ -137,6 +154,17 @@ void RadioScreenTest::TapOn(const Widget& widget) {
   Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+void RadioScreenTest::TapsLater(std::vector<POINT> taps, UINT everyMs) {
+  g_taps = std::move(taps);
+  ASSERT_NE(SetTimer(nullptr, 0, everyMs, &NextTap), 0u);
+}
+
+void RadioScreenTest::Key(hw::KeyCode key) {
+  ce::SystemInput().KeyDown(key);
+  ce::SystemInput().KeyUp(key);
+  RunFor(1);
+}
+
 void RadioScreenTest::Hold(const Widget& widget, std::uint64_t ms) {
   const RECT& r = widget.Rect();
   const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
@@ -148,6 +176,13 @@ void RadioScreenTest::Hold(const Widget& widget, std::uint64_t ms) {
 
 std::uint32_t RadioScreenTest::Client(int x, int y) const {
   return panel.pixels()[(y + kClientTop) * hw::Panel::kWidth + x] & 0xFFFFFF;
+}
+
+std::vector<std::uint32_t> RadioScreenTest::Frame() const {
+  std::vector<std::uint32_t> frame;
+  for (int y = 0; y < MainWindow::kSkinHeight; ++y)
+    for (int x = 0; x < MainWindow::kSkinWidth; ++x) frame.push_back(Client(x, y));
+  return frame;
 }
 
 std::uint32_t RadioScreenTest::Pixel(HDC surface, int x, int y) { return skintest::PixelOf(surface, x, y); }

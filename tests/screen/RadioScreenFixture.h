@@ -24,6 +24,7 @@
 #include "RadioCoordinator.h"
 #include "Screen.h"
 #include "display/Panel.h"
+#include "input/Input.h"
 #include "kernel/ProgramLoader.h"
 #include "sound/Speaker.h"
 #include "windows.h"
@@ -45,8 +46,10 @@ class RadioScreenTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Boots the handheld on the fixture's root (kept between boots).
+  // Boots the handheld on the fixture's root (kept between boots), with
+  // the card receiving SceneText() when a test gives one.
   void Boot(bool cardInserted = true);
+  virtual std::string SceneText() const { return ""; }
   // A fresh screen and coordinator, then the main window, then 150 ms so
   // that the tuner poll starts the radio.
   void OpenRadio();
@@ -77,9 +80,16 @@ class RadioScreenTest : public ::testing::Test {
   void Tap(int x, int y);               // down, 100 ms, up, then 50 ms
   void TapOn(const Widget& widget);     // the middle of its rectangle
   void Hold(const Widget& widget, std::uint64_t ms);
+  // Taps (screen coordinates) made one every `everyMs` by a windowless
+  // timer, so that they reach a modal loop the test is about to enter.
+  void TapsLater(std::vector<POINT> taps, UINT everyMs = 300);
+  // A key of the keypad pressed and released.
+  void Key(hw::KeyCode key);
 
-  // A client pixel as the panel shows it (0xRRGGBB).
+  // A client pixel as the panel shows it (0xRRGGBB), and all of the skin
+  // area's, row by row.
   std::uint32_t Client(int x, int y) const;
+  std::vector<std::uint32_t> Frame() const;
   static std::uint32_t Pixel(HDC surface, int x, int y);
   // Whether every pixel of the rectangle shows the surface's same pixel.
   ::testing::AssertionResult Shows(const RECT& r, HDC surface) const;

@@ -10,25 +10,18 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/support/ArtworkBitmap.h"
+
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using artwork::Bytes;
+using artwork::Le;
 
 Bytes ReadArtwork(const std::string& name) {
-  std::ifstream in(std::filesystem::path(ONDREL_ARTWORK_DIR) / name, std::ios::binary);
-  EXPECT_TRUE(in) << name << " was not drawn";
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::uint32_t Le(const Bytes& b, std::size_t at, int bytes) {
-  std::uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b.at(at + std::size_t(i));
-  return v;
+  return artwork::ReadFile(std::filesystem::path(ONDREL_ARTWORK_DIR) / name);
 }
 
 struct Rect {
@@ -36,35 +29,8 @@ struct Rect {
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
 };
 
-// A 24-bit uncompressed bitmap file's pixels, top row first, 0xRRGGBB.
-class Bitmap {
- public:
-  explicit Bitmap(const std::string& name) : name_(name) {
-    Bytes b = ReadArtwork(name);
-    if (b.size() < 54) return;
-    width_ = int(Le(b, 18, 4));
-    height_ = int(Le(b, 22, 4));
-    EXPECT_EQ(Le(b, 28, 2), 24u) << name;
-    EXPECT_EQ(Le(b, 30, 4), 0u) << name << " is compressed";
-    const std::size_t offset = Le(b, 10, 4), row = (std::size_t(width_) * 3 + 3) & ~std::size_t(3);
-    EXPECT_GE(b.size(), offset + row * std::size_t(height_)) << name << " is cut short";
-    if (b.size() < offset + row * std::size_t(height_)) return;
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x) {
-        std::size_t at = offset + row * std::size_t(height_ - 1 - y) + std::size_t(x) * 3;
-        pixels_.push_back(std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 1]) << 8 | b[at]);
-      }
-  }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  bool Loaded() const { return !pixels_.empty(); }
-  std::uint32_t At(int x, int y) const { return pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)]; }
-  const std::string& Name() const { return name_; }
-
- private:
-  std::string name_;
-  int width_ = 0, height_ = 0;
-  std::vector<std::uint32_t> pixels_;
+struct Bitmap : artwork::Bitmap {
+  explicit Bitmap(const std::string& name) : artwork::Bitmap(std::filesystem::path(ONDREL_ARTWORK_DIR) / name) {}
 };
 
 // The mask must be pure black and white, black exactly where the picture

@@ -82,6 +82,13 @@ TEST_F(BitmapFileRefusalTest, PixelOffsetPastTheEndOfTheFile) {
   Bytes file = DataFile("depth24.bmp");
   for (std::uint32_t offBits : {std::uint32_t(file.size() + 1), 0x10000u, 0x7FFFFFFFu, 0xFFFFFFFFu})
     EXPECT_TRUE(RefusedWith(WithLe32(file, kOffBits, offBits), kHeaderReadError)) << offBits;
+  // Nor may they lie further into it than any info block could reach: a
+  // gap of 64 KiB before them is refused before a block is made for it.
+  const std::uint32_t offBits = std::uint32_t(file[kOffBits] | file[kOffBits + 1] << 8);
+  Bytes gapped = file;
+  gapped.insert(gapped.begin() + offBits, 0x10000, 0);
+  SetLe32(gapped, kOffBits, offBits + 0x10000);
+  EXPECT_TRUE(RefusedWith(gapped, kHeaderReadError));
   // The pixels may start exactly at the end: there are none.
   WriteDeviceFile(root, "Windows/empty.bmp", WithLe32(file, kOffBits, std::uint32_t(file.size())));
   BitmapFile bitmap;

@@ -87,6 +87,12 @@ TEST_F(ControlTest, OutputsHaveTheirWidthsAndNoMore) {
   EXPECT_EQ(Control(TUNER_CTL_RDS_POLL, nullptr, 0, &poll, 4, &returned), 1);
   EXPECT_EQ(poll, 0u);
   EXPECT_EQ(returned, 4u);
+  // A longer buffer: one word written, the whole length returned.
+  DWORD polls[2] = {0x1234, 0x5678};
+  EXPECT_EQ(Control(TUNER_CTL_RDS_POLL, nullptr, 0, polls, 8, &returned), 1);
+  EXPECT_EQ(polls[0], 0u);
+  EXPECT_EQ(polls[1], 0x5678u);
+  EXPECT_EQ(returned, 8u);
 }
 
 TEST_F(ControlTest, CodesWithoutEffectAndUnknownCodesSucceed) {
@@ -118,7 +124,9 @@ TEST_F(ControlTest, MissingOrShortBuffersAreRefusedAndNothingIsDone) {
   EXPECT_EQ(Control(TUNER_CTL_SET_MUTE, nullptr, 0, nullptr, 0), 0);
   EXPECT_EQ(Control(TUNER_CTL_SET_FREQUENCY, &word, 2, nullptr, 0), 0);
   EXPECT_EQ(Control(TUNER_CTL_SEEK, &word, 4, out, 4), 0);
+  EXPECT_EQ(Control(TUNER_CTL_SEEK, &word, 1, out, 8), 0);
   EXPECT_EQ(Control(TUNER_CTL_STEP, &word, 4, nullptr, 0), 0);
+  EXPECT_EQ(Control(TUNER_CTL_STEP, &word, 2, out, 2), 0);
   EXPECT_EQ(Control(TUNER_CTL_GET_STEREO, nullptr, 0, out, 2), 0);
   EXPECT_EQ(Control(TUNER_CTL_CHECK_PRESENT, nullptr, 0, nullptr, 0), 0);
   EXPECT_EQ(Control(TUNER_CTL_RDS_POLL, nullptr, 0, out, 3), 0);
