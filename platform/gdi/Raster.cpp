@@ -5,12 +5,6 @@
 
 namespace ce::gdi {
 
-RECT Intersect(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-  if (IsEmpty(r)) r = RECT{0, 0, 0, 0};
-  return r;
-}
-
 // Bit 7..0 of the index is the result for (P, S, D) = 111 ... 000, i.e.
 // bit (P << 2 | S << 1 | D). The function uses S when swapping the S = 0
 // and S = 1 halves changes it; likewise for D.

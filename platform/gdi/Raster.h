@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gdi/Bitmap.h"
+#include "gdi/Rects.h"
 #include "wingdi.h"
 
 namespace ce::gdi {
@@ -48,9 +49,5 @@ class Painter {
                    Rgb pattern, const ColourRules& rules = {});
   static void Fill(const Target& dst, const RECT& rect, Rgb colour);
 };
-
-// Rectangle helpers (left/top inclusive, right/bottom exclusive).
-RECT Intersect(const RECT& a, const RECT& b);
-inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 }  // namespace ce::gdi
