@@ -74,10 +74,12 @@ std::optional<DeviceContext::Place> DeviceContext::Resolve() {
       place.target.origin = at;
       RECT client = Offset(area.client, at.x, at.y);
       if (paintClip) client = Intersect(client, Offset(*paintClip, at.x, at.y));
-      for (const RECT& r : area.visible) {
-        RECT c = Intersect(r, client);
-        if (!IsEmpty(c)) place.target.clip.push_back(c);
-      }
+      // The visible rectangles cut to the client area, kept in the list the
+      // window manager made.
+      std::vector<RECT>& clip = area.visible;
+      for (RECT& r : clip) r = Intersect(r, client);
+      std::erase_if(clip, [](const RECT& r) { return IsEmpty(r); });
+      place.target.clip = std::move(clip);
       return place;
     }
   }

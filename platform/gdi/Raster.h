@@ -45,6 +45,8 @@ class Painter {
   // Transfers w x h pixels from (sx, sy) of src to (x, y) of the target
   // (logical coordinates). Parts that lie outside either picture or
   // outside the clip stay as they were. Negative sizes draw nothing.
+  // Within one picture the source is read as it was before the transfer,
+  // so a move that overlaps itself comes out whole.
   static void Blit(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, DWORD rop,
                    Rgb pattern, const ColourRules& rules = {});
   static void Fill(const Target& dst, const RECT& rect, Rgb colour);

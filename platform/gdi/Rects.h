@@ -34,7 +34,9 @@ inline bool Covers(const RECT& outer, const RECT& inner) {
          outer.bottom >= inner.bottom;
 }
 
-inline bool Contains(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+inline bool Contains(const RECT& r, POINT p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
 
 // Replaces the rectangles of area by their parts that lie outside cover.
 void Subtract(std::vector<RECT>& area, const RECT& cover);
