@@ -1,7 +1,8 @@
 #include "gdi/Bitmap.h"
 
 #include <cstdlib>
-#include <cstring>
+
+#include "gdi/PixelRuns.h"
 
 namespace ce::gdi {
 namespace {
@@ -16,14 +17,6 @@ std::uint16_t Le16(std::span<const std::uint8_t> b, std::size_t at) {
   return std::uint16_t(b[at] | (b[at + 1] << 8));
 }
 
-Rgb From555(std::uint16_t v) {
-  Rgb r = (v >> 10) & 0x1F, g = (v >> 5) & 0x1F, b = v & 0x1F;
-  return ((r << 3 | r >> 2) << 16) | ((g << 3 | g >> 2) << 8) | (b << 3 | b >> 2);
-}
-Rgb From565(std::uint16_t v) {
-  Rgb r = (v >> 11) & 0x1F, g = (v >> 5) & 0x3F, b = v & 0x1F;
-  return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
 std::uint16_t To555(Rgb c) {
   return std::uint16_t(((c >> 9) & 0x7C00) | ((c >> 6) & 0x3E0) | ((c >> 3) & 0x1F));
 }
@@ -69,43 +62,7 @@ int NearestIndex(std::span<const Rgb> palette, Rgb colour) {
   return best;
 }
 
-void ReadRow(const Surface& s, int x, int y, int n, Rgb* out) {
-  const std::uint8_t* row = s.Row(y);
-  auto colour = [&](unsigned index) { return index < s.palette.size() ? s.palette[index] : Rgb{0}; };
-  switch (s.format) {
-    case PixelFormat::Index1:
-      for (int i = 0; i < n; ++i) {
-        int px = x + i;
-        out[i] = colour((row[px >> 3] >> (7 - (px & 7))) & 1);
-      }
-      break;
-    case PixelFormat::Index4:
-      for (int i = 0; i < n; ++i) {
-        int px = x + i;
-        out[i] = colour((px & 1) ? row[px >> 1] & 0x0F : row[px >> 1] >> 4);
-      }
-      break;
-    case PixelFormat::Index8:
-      for (int i = 0; i < n; ++i) out[i] = colour(row[x + i]);
-      break;
-    case PixelFormat::Rgb555:
-      for (int i = 0; i < n; ++i) out[i] = From555(std::uint16_t(row[2 * (x + i)] | (row[2 * (x + i) + 1] << 8)));
-      break;
-    case PixelFormat::Rgb565:
-      for (int i = 0; i < n; ++i) out[i] = From565(std::uint16_t(row[2 * (x + i)] | (row[2 * (x + i) + 1] << 8)));
-      break;
-    case PixelFormat::Bgr24:
-      for (int i = 0; i < n; ++i) {
-        const std::uint8_t* p = row + 3 * (x + i);
-        out[i] = (Rgb(p[2]) << 16) | (Rgb(p[1]) << 8) | p[0];
-      }
-      break;
-    case PixelFormat::Xrgb32:
-      std::memcpy(out, row + 4 * x, 4 * std::size_t(n));
-      for (int i = 0; i < n; ++i) out[i] &= 0xFFFFFF;
-      break;
-  }
-}
+void ReadRow(const Surface& s, int x, int y, int n, Rgb* out) { ReaderOf(s.format)(s, x, y, n, 1, out, 0); }
 
 void WriteRow(const Surface& s, int x, int y, int n, const Rgb* in) {
   std::uint8_t* row = s.Row(y);
@@ -158,10 +115,7 @@ void WriteRow(const Surface& s, int x, int y, int n, const Rgb* in) {
       }
       break;
     case PixelFormat::Xrgb32:
-      for (int i = 0; i < n; ++i) {
-        Rgb v = in[i] & 0xFFFFFF;
-        std::memcpy(row + 4 * (x + i), &v, 4);
-      }
+      CopyRgb(reinterpret_cast<Rgb*>(row) + x, in, n);
       break;
   }
 }

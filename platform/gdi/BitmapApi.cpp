@@ -217,7 +217,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
   const auto& t = place->target;
   POINT p{x + t.origin.x, y + t.origin.y};
   for (const RECT& r : t.clip) {
-    if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) {
+    if (ce::Contains(r, p)) {
       ce::gdi::WritePixel(t.surface, p.x, p.y, ce::gdi::RgbOfColorRef(color));
       return ce::gdi::ColorRefOfRgb(ce::gdi::ReadPixel(t.surface, p.x, p.y));
     }
@@ -233,7 +233,7 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   const auto& t = place->target;
   POINT p{x + t.origin.x, y + t.origin.y};
   for (const RECT& r : t.clip) {
-    if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom)
+    if (ce::Contains(r, p))
       return ce::gdi::ColorRefOfRgb(ce::gdi::ReadPixel(t.surface, p.x, p.y));
   }
   return CLR_INVALID;

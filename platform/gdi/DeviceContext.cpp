@@ -70,18 +70,16 @@ std::optional<DeviceContext::Place> DeviceContext::Resolve() {
       if (!area.alive) return std::nullopt;
       place.panel = &SystemPanel();
       place.target.surface = PanelSurface(*place.panel);
-      place.target.origin = area.clientOrigin;
-      RECT client{area.client.left + area.clientOrigin.x, area.client.top + area.clientOrigin.y,
-                  area.client.right + area.clientOrigin.x, area.client.bottom + area.clientOrigin.y};
-      if (paintClip) {
-        client = Intersect(client, RECT{paintClip->left + area.clientOrigin.x, paintClip->top + area.clientOrigin.y,
-                                        paintClip->right + area.clientOrigin.x,
-                                        paintClip->bottom + area.clientOrigin.y});
-      }
-      for (const RECT& r : area.visible) {
-        RECT c = Intersect(r, client);
-        if (!IsEmpty(c)) place.target.clip.push_back(c);
-      }
+      const POINT at = area.clientOrigin;
+      place.target.origin = at;
+      RECT client = Offset(area.client, at.x, at.y);
+      if (paintClip) client = Intersect(client, Offset(*paintClip, at.x, at.y));
+      // The visible rectangles cut to the client area, kept in the list the
+      // window manager made.
+      std::vector<RECT>& clip = area.visible;
+      for (RECT& r : clip) r = Intersect(r, client);
+      std::erase_if(clip, [](const RECT& r) { return IsEmpty(r); });
+      place.target.clip = std::move(clip);
       return place;
     }
   }

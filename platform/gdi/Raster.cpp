@@ -3,13 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-namespace ce::gdi {
+#include "gdi/PixelRuns.h"
 
-RECT Intersect(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-  if (IsEmpty(r)) r = RECT{0, 0, 0, 0};
-  return r;
-}
+namespace ce::gdi {
 
 // Bit 7..0 of the index is the result for (P, S, D) = 111 ... 000, i.e.
 // bit (P << 2 | S << 1 | D). The function uses S when swapping the S = 0
@@ -17,33 +13,14 @@ RECT Intersect(const RECT& a, const RECT& b) {
 bool RopUsesSource(unsigned index) { return ((index >> 2) & 0x33) != (index & 0x33); }
 bool RopUsesDestination(unsigned index) { return ((index >> 1) & 0x55) != (index & 0x55); }
 
-namespace {
-
-// The source never overlaps the destination row (Painter::Blit reads a
-// picture's own pixels through a buffer), so the loops may vectorise.
-void CopyMasked(Rgb* __restrict d, const Rgb* __restrict s, int n) {
-  for (int i = 0; i < n; ++i) d[i] = s[i] & 0xFFFFFF;
-}
-void AndMasked(Rgb* __restrict d, const Rgb* __restrict s, int n) {
-  for (int i = 0; i < n; ++i) d[i] = (d[i] & s[i]) & 0xFFFFFF;
-}
-void OrMasked(Rgb* __restrict d, const Rgb* __restrict s, int n) {
-  for (int i = 0; i < n; ++i) d[i] = (d[i] | s[i]) & 0xFFFFFF;
-}
-void XorMasked(Rgb* __restrict d, const Rgb* __restrict s, int n) {
-  for (int i = 0; i < n; ++i) d[i] = (d[i] ^ s[i]) & 0xFFFFFF;
-}
-
-}  // namespace
-
 void ApplyRop(unsigned index, Rgb* d, const Rgb* s, Rgb p, int n) {
   switch (index) {
     // 32-bit pictures may carry anything in their top byte; it never
     // reaches the result.
-    case 0xCC: CopyMasked(d, s, n); return;  // S
-    case 0x88: AndMasked(d, s, n); return;   // S & D
-    case 0xEE: OrMasked(d, s, n); return;    // S | D
-    case 0x66: XorMasked(d, s, n); return;   // S ^ D
+    case 0xCC: CopyRgb(d, s, n); return;  // S
+    case 0x88: AndRgb(d, s, n); return;   // S & D
+    case 0xEE: OrRgb(d, s, n); return;    // S | D
+    case 0x66: XorRgb(d, s, n); return;   // S ^ D
     case 0x33: for (int i = 0; i < n; ++i) d[i] = ~s[i] & 0xFFFFFF; return;               // ~S
     case 0x00: std::fill_n(d, n, Rgb{0}); return;                                         // 0
     case 0xFF: std::fill_n(d, n, Rgb{0xFFFFFF}); return;                                  // 1
@@ -63,19 +40,116 @@ void ApplyRop(unsigned index, Rgb* d, const Rgb* s, Rgb p, int n) {
   }
 }
 
+namespace {
+
+// A blit is worked in pieces of at most this many pixels (of whole rows,
+// or of one row where rows are wider), so that what it reads out of
+// pictures in other formats fits on the stack.
+constexpr int kPiece = 256;
+
+// Rows first to first + rows of a picture, copied as they are, with the
+// picture's format and colours. A blit within one picture reads such a
+// copy, so that what it overwrites is still read as it was before.
+struct RowsCopy {
+  RowsCopy(const Surface& picture, int first, int rows) {
+    const std::size_t rowBytes = RowBytes(picture.format, picture.width);
+    words.resize((rowBytes * std::size_t(rows) + 3) / 4);
+    surface = picture;
+    surface.row0 = reinterpret_cast<std::uint8_t*>(words.data());
+    surface.stride = std::ptrdiff_t(rowBytes);
+    surface.height = rows;
+    for (int k = 0; k < rows; ++k) std::memcpy(surface.Row(k), picture.Row(first + k), rowBytes);
+  }
+  std::vector<std::uint32_t> words;
+  Surface surface;
+};
+
+// One blit, clipped, worked piece by piece. What is the same for every
+// piece is settled when the blit starts.
+class Transfer {
+ public:
+  Transfer(unsigned index, const Surface& dst, const Surface* src, long dxs, long dys, Rgb pattern,
+           std::optional<Rgb> sourceBackground)
+      : index_(index), dst_(dst), src_(src), dxs_(dxs), dys_(dys), pattern_(pattern),
+        sourceBackground_(sourceBackground), directDest_(dst.format == PixelFormat::Xrgb32),
+        readSource_(src ? ReaderOf(src->format) : nullptr),
+        copyIn_(src && directDest_ && index == 0xCC && !sourceBackground),
+        sourceInPlace_(src && src->format == PixelFormat::Xrgb32 && !sourceBackground) {}
+
+  // The part of the blit inside one clip rectangle.
+  void Rect(const RECT& r) const {
+    if (IsEmpty(r)) return;
+    if (copyIn_) {
+      // In one go, so that the rows run in one tight loop.
+      readSource_(*src_, int(r.left + dxs_), int(r.top + dys_), r.right - r.left, r.bottom - r.top,
+                  reinterpret_cast<Rgb*>(dst_.Row(r.top)) + r.left, dst_.stride / std::ptrdiff_t(sizeof(Rgb)));
+      return;
+    }
+    const int width = r.right - r.left;
+    if (width > kPiece) {
+      for (int row = r.top; row < r.bottom; ++row)
+        for (int col = r.left; col < r.right; col += kPiece) Piece(col, row, std::min(kPiece, int(r.right) - col), 1);
+      return;
+    }
+    const int rows = kPiece / width;
+    for (int row = r.top; row < r.bottom; row += rows) Piece(r.left, row, width, std::min(rows, int(r.bottom) - row));
+  }
+
+ private:
+  // n pixels of each of the given rows from (x, y) on.
+  void Piece(int x, int y, int n, int rows) const {
+    const int sx = int(x + dxs_), sy = int(y + dys_);
+    Rgb sbuf[kPiece], dbuf[kPiece];
+    if (src_ && !sourceInPlace_) {
+      readSource_(*src_, sx, sy, n, rows, sbuf, n);
+      if (sourceBackground_)
+        for (int i = 0; i < n * rows; ++i) sbuf[i] = sbuf[i] == *sourceBackground_ ? 0xFFFFFF : 0;
+    }
+    for (int k = 0; k < rows; ++k) {
+      const Rgb* s = nullptr;
+      if (sourceInPlace_)
+        s = reinterpret_cast<const Rgb*>(src_->Row(sy + k)) + sx;
+      else if (src_)
+        s = sbuf + k * n;
+      if (directDest_) {
+        ApplyRop(index_, reinterpret_cast<Rgb*>(dst_.Row(y + k)) + x, s, pattern_, n);
+        continue;
+      }
+      if (RopUsesDestination(index_))
+        ReadRow(dst_, x, y + k, n, dbuf);
+      else
+        std::fill_n(dbuf, n, Rgb{0});
+      ApplyRop(index_, dbuf, s, pattern_, n);
+      WriteRow(dst_, x, y + k, n, dbuf);
+    }
+  }
+
+  unsigned index_;
+  const Surface& dst_;
+  const Surface* src_;  // null when the operation reads no source
+  long dxs_, dys_;      // source minus destination, picture coordinates
+  Rgb pattern_;
+  std::optional<Rgb> sourceBackground_;
+  bool directDest_;       // the destination's pixels are colours already
+  RowReader readSource_;
+  bool copyIn_;           // a copy into such pixels is the conversion alone
+  bool sourceInPlace_;    // a 32-bit source is combined where it lies
+};
+
+}  // namespace
+
 void Painter::Blit(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, DWORD rop,
                    Rgb pattern, const ColourRules& rules) {
   if (w <= 0 || h <= 0) return;
   unsigned index = RopIndex(rop);
   bool useSource = RopUsesSource(index);
   if (useSource && !src) return;
-  bool useDest = RopUsesDestination(index);
 
   // The destination rectangle in picture coordinates, then cut so that
   // its source stays inside the source picture.
   long left = long(x) + dst.origin.x, top = long(y) + dst.origin.y;
   long right = left + w, bottom = top + h;
-  long dxs = 0, dys = 0;  // source minus destination, picture coordinates
+  long dxs = 0, dys = 0;
   if (useSource) {
     dxs = long(sx) - left;
     dys = long(sy) - top;
@@ -90,7 +164,7 @@ void Painter::Blit(const Target& dst, int x, int y, int w, int h, const Surface*
   right = std::min(right, long(bounds.right));
   bottom = std::min(bottom, long(bounds.bottom));
   if (right <= left || bottom <= top) return;
-  RECT area{LONG(left), LONG(top), LONG(right), LONG(bottom)};
+  const RECT area{LONG(left), LONG(top), LONG(right), LONG(bottom)};
 
   Surface source = useSource ? *src : Surface{};
   std::array<Rgb, 2> monoColours{};
@@ -98,46 +172,15 @@ void Painter::Blit(const Target& dst, int x, int y, int w, int h, const Surface*
     monoColours = *rules.monoSource;
     source.palette = monoColours;
   }
-  bool sameMemory = useSource && src->row0 == dst.surface.row0;
-  bool directDest = dst.surface.format == PixelFormat::Xrgb32;
-  bool directSource = useSource && source.format == PixelFormat::Xrgb32 && !sameMemory;
-
-  std::vector<Rgb> dbuf(std::size_t(right - left)), sbuf(std::size_t(right - left));
-  for (const RECT& clip : dst.clip) {
-    RECT r = Intersect(Intersect(area, clip), bounds);
-    if (IsEmpty(r)) continue;
-    int n = r.right - r.left;
-    // Within one picture, a copy downwards must go from the bottom row up.
-    bool upwards = sameMemory && dys < 0;
-    for (int k = 0; k < r.bottom - r.top; ++k) {
-      int row = upwards ? r.bottom - 1 - k : r.top + k;
-      const Rgb* s = nullptr;
-      if (useSource) {
-        int srow = int(row + dys), scol = int(r.left + dxs);
-        if (directSource) {
-          s = reinterpret_cast<const Rgb*>(source.Row(srow)) + scol;
-        } else {
-          ReadRow(source, scol, srow, n, sbuf.data());
-          s = sbuf.data();
-        }
-        if (rules.sourceBackground) {
-          if (s != sbuf.data()) {
-            std::copy_n(s, n, sbuf.data());
-            s = sbuf.data();
-          }
-          for (int i = 0; i < n; ++i) sbuf[i] = sbuf[i] == *rules.sourceBackground ? 0xFFFFFF : 0;
-        }
-      }
-      if (directDest) {
-        Rgb* d = reinterpret_cast<Rgb*>(dst.surface.Row(row)) + r.left;
-        ApplyRop(index, d, s, pattern, n);
-      } else {
-        if (useDest) ReadRow(dst.surface, r.left, row, n, dbuf.data());
-        ApplyRop(index, dbuf.data(), s, pattern, n);
-        WriteRow(dst.surface, r.left, row, n, dbuf.data());
-      }
-    }
+  std::optional<RowsCopy> copy;
+  if (useSource && src->row0 == dst.surface.row0) {
+    copy.emplace(source, int(area.top + dys), area.bottom - area.top);
+    source = copy->surface;
+    dys = -long(area.top);
   }
+
+  const Transfer transfer(index, dst.surface, useSource ? &source : nullptr, dxs, dys, pattern, rules.sourceBackground);
+  for (const RECT& clip : dst.clip) transfer.Rect(Intersect(area, clip));
 }
 
 void Painter::Fill(const Target& dst, const RECT& rect, Rgb colour) {

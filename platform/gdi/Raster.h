@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gdi/Bitmap.h"
+#include "gdi/Rects.h"
 #include "wingdi.h"
 
 namespace ce::gdi {
@@ -44,13 +45,11 @@ class Painter {
   // Transfers w x h pixels from (sx, sy) of src to (x, y) of the target
   // (logical coordinates). Parts that lie outside either picture or
   // outside the clip stay as they were. Negative sizes draw nothing.
+  // Within one picture the source is read as it was before the transfer,
+  // so a move that overlaps itself comes out whole.
   static void Blit(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, DWORD rop,
                    Rgb pattern, const ColourRules& rules = {});
   static void Fill(const Target& dst, const RECT& rect, Rgb colour);
 };
-
-// Rectangle helpers (left/top inclusive, right/bottom exclusive).
-RECT Intersect(const RECT& a, const RECT& b);
-inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 }  // namespace ce::gdi

@@ -225,13 +225,13 @@ BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect,
   const auto& origin = place->target.origin;
   std::optional<RECT> clip;
   if (lprect && (options & ETO_CLIPPED))
-    clip = RECT{lprect->left + origin.x, lprect->top + origin.y, lprect->right + origin.x, lprect->bottom + origin.y};
+    clip = ce::Offset(*lprect, origin.x, origin.y);
   ce::gdi::Rgb bk = ce::gdi::RgbOfColorRef(dc->bkColour);
   ce::gdi::PanelGuard guard(place->panel);
   if (lprect && (options & ETO_OPAQUE)) ce::gdi::Painter::Fill(place->target, *lprect, bk);
   if (dc->bkMode == OPAQUE) {
     RECT cell{x, y, x + ce::gdi::Sum(advances), y + FontEngine::Instance().Metrics(*font).height};
-    if (clip) cell = ce::gdi::Intersect(cell, *lprect);
+    if (clip) cell = ce::Intersect(cell, *lprect);
     ce::gdi::Painter::Fill(place->target, cell, bk);
   }
   FontEngine::Instance().Draw(*font, place->target, x, y, text, advances, ce::gdi::RgbOfColorRef(dc->textColour),
@@ -272,7 +272,7 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
   const auto& origin = place->target.origin;
   std::optional<RECT> clip;
   if (!(format & DT_NOCLIP))
-    clip = RECT{lprc->left + origin.x, lprc->top + origin.y, lprc->right + origin.x, lprc->bottom + origin.y};
+    clip = ce::Offset(*lprc, origin.x, origin.y);
   ce::gdi::Rgb text = ce::gdi::RgbOfColorRef(dc->textColour), bk = ce::gdi::RgbOfColorRef(dc->bkColour);
   ce::gdi::PanelGuard guard(place->panel);
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -286,7 +286,7 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
                               prepared.advances.begin() + std::ptrdiff_t(line.end));
     if (dc->bkMode == OPAQUE) {
       RECT cell{x, y, x + line.width, y + lineHeight};
-      if (clip) cell = ce::gdi::Intersect(cell, *lprc);
+      if (clip) cell = ce::Intersect(cell, *lprc);
       ce::gdi::Painter::Fill(place->target, cell, bk);
     }
     FontEngine::Instance().Draw(*font, place->target, x, y, part, advances, text, clip);

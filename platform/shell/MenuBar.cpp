@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "aygshell.h"
+#include "gdi/Rects.h"
 #include "kernel/LastError.h"
 #include "user/ControlDrawing.h"
 #include "user/ControlState.h"
 #include "user/Menu.h"
 #include "user/PopupMenu.h"
-#include "user/Rects.h"
 #include "user/SystemClasses.h"
 
 namespace ce {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "gdi/FontEngine.h"
+#include "gdi/Rects.h"
 
 namespace ce {
 
@@ -16,7 +17,7 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
 }
 
 void FrameColour(HDC dc, const RECT& rect, COLORREF colour) {
-  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  if (IsEmpty(rect)) return;
   FillColour(dc, RECT{rect.left, rect.top, rect.right, rect.top + 1}, colour);
   FillColour(dc, RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom}, colour);
   FillColour(dc, RECT{rect.left, rect.top, rect.left + 1, rect.bottom}, colour);

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "gdi/Rects.h"
 #include "user/ControlDrawing.h"
 #include "user/ControlState.h"
 #include "user/MessageBox.h"
-#include "user/Rects.h"
 #include "user/SystemClasses.h"
 
 namespace ce {

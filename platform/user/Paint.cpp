@@ -1,8 +1,8 @@
 // Update regions: what of a window needs painting. WM_PAINT comes while a
 // window has one and nothing else is queued; BeginPaint takes it.
+#include "gdi/Rects.h"
 #include "gdi/WindowArea.h"
 #include "kernel/LastError.h"
-#include "user/Rects.h"
 #include "user/WindowManager.h"
 
 namespace ce {
@@ -50,7 +50,7 @@ BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
   if (!window) return FALSE;
   // The region is kept as one rectangle: validating only part of it
   // leaves it whole unless that part covers it.
-  if (!lpRect || ce::Empty(window->update) || ce::Covers(*lpRect, window->update)) {
+  if (!lpRect || ce::IsEmpty(window->update) || ce::Covers(*lpRect, window->update)) {
     window->update = RECT{0, 0, 0, 0};
     window->needsErase = false;
   }

@@ -4,11 +4,11 @@
 #include <optional>
 #include <vector>
 
+#include "gdi/Rects.h"
 #include "kernel/LastError.h"
 #include "user/ControlDrawing.h"
 #include "user/ControlState.h"
 #include "user/Menu.h"
-#include "user/Rects.h"
 #include "user/SystemClasses.h"
 
 namespace ce {

@@ -2,10 +2,10 @@
 // platform checks them, over the window manager's state.
 #include <algorithm>
 
+#include "gdi/Rects.h"
 #include "kernel/LastError.h"
 #include "kernel/Utf.h"
 #include "user/DeviceWindows.h"
-#include "user/Rects.h"
 #include "user/WindowManager.h"
 
 namespace {

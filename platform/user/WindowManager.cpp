@@ -4,13 +4,13 @@
 
 #include <chrono>
 
+#include "gdi/Rects.h"
 #include "gdi/WindowArea.h"
 #include "kernel/Kernel.h"
 #include "kernel/ProgramLoader.h"
 #include "kernel/LastError.h"
 #include "kernel/Utf.h"
 #include "user/DeviceWindows.h"
-#include "user/Rects.h"
 
 namespace ce {
 
@@ -317,7 +317,7 @@ void WindowManager::Activate(HWND handle) {
       for (HWND other : tree_.TopLevel()) {
         if (other == h) break;
         WindowPtr o = tree_.Find(other);
-        covered = covered || (o && !o->destroying && o->Visible() && !Empty(Intersect(o->rect, w->rect)));
+        covered = covered || (o && !o->destroying && o->Visible() && !IsEmpty(Intersect(o->rect, w->rect)));
       }
       if (!tree_.BringToFront(h) || !covered || !tree_.Shown(*w)) continue;
       for (const WindowPtr& part : tree_.Subtree(w)) AddUpdate(*part, part->rect, true);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "user/Rects.h"
+#include "gdi/Rects.h"
 
 namespace ce {
 
@@ -110,7 +110,7 @@ std::vector<RECT> WindowTree::VisibleRects(const Window& window) const {
   // Clipped to each ancestor; siblings in front of the window or of an
   // ancestor cover it, and so do top-level windows in front of its root.
   std::vector<RECT> area;
-  if (!Empty(clip)) area.push_back(clip);
+  if (!IsEmpty(clip)) area.push_back(clip);
   for (const RECT& cover : covers_) Subtract(area, cover);
   if (window.style & WS_CLIPCHILDREN) {
     for (HWND h : window.children)
@@ -126,7 +126,7 @@ std::vector<RECT> WindowTree::VisibleRects(const Window& window) const {
       siblings = &parent->children;
       std::vector<RECT> clipped;
       for (const RECT& r : area)
-        if (RECT c = Intersect(r, parent->rect); !Empty(c)) clipped.push_back(c);
+        if (RECT c = Intersect(r, parent->rect); !IsEmpty(c)) clipped.push_back(c);
       area = std::move(clipped);
     }
     for (HWND h : *siblings) {
@@ -166,7 +166,7 @@ bool WindowTree::InSubtree(const WindowPtr& window, HWND root) const {
 }
 
 void WindowTree::Uncover(const WindowPtr& window, const RECT& screen) {
-  if (Empty(screen)) return;
+  if (IsEmpty(screen)) return;
   WindowPtr root = Root(window);
   bool below = false;  // past the window's root in the front-to-back order
   ForEach([&](const WindowPtr& other) {
@@ -178,7 +178,7 @@ void WindowTree::Uncover(const WindowPtr& window, const RECT& screen) {
 
 void AddUpdate(Window& window, const RECT& screen, bool erase) {
   RECT part = Intersect(screen, window.rect);
-  if (Empty(part)) return;
+  if (IsEmpty(part)) return;
   window.update = Union(window.update, Offset(part, -window.rect.left, -window.rect.top));
   window.needsErase = window.needsErase || erase;
 }

@@ -1,30 +1,6 @@
-// Rectangle arithmetic and the platform's rectangle functions.
-#include "user/Rects.h"
-
+// The platform's rectangle functions.
+#include "gdi/Rects.h"
 #include "windows.h"
-
-namespace ce {
-
-void Subtract(std::vector<RECT>& area, const RECT& cover) {
-  if (Empty(cover)) return;
-  std::vector<RECT> result;
-  result.reserve(area.size() + 4);
-  for (const RECT& r : area) {
-    RECT cut = Intersect(r, cover);
-    if (Empty(cut)) {
-      result.push_back(r);
-      continue;
-    }
-    // Up to four bands around the cut: above, below, left and right of it.
-    if (r.top < cut.top) result.push_back(RECT{r.left, r.top, r.right, cut.top});
-    if (cut.bottom < r.bottom) result.push_back(RECT{r.left, cut.bottom, r.right, r.bottom});
-    if (r.left < cut.left) result.push_back(RECT{r.left, cut.top, cut.left, cut.bottom});
-    if (cut.right < r.right) result.push_back(RECT{cut.right, cut.top, r.right, cut.bottom});
-  }
-  area = std::move(result);
-}
-
-}  // namespace ce
 
 extern "C" {
 
@@ -42,7 +18,7 @@ BOOL WINAPI CopyRect(LPRECT lprcDst, const RECT* lprcSrc) {
   return TRUE;
 }
 
-BOOL WINAPI IsRectEmpty(const RECT* lprc) { return !lprc || ce::Empty(*lprc) ? TRUE : FALSE; }
+BOOL WINAPI IsRectEmpty(const RECT* lprc) { return !lprc || ce::IsEmpty(*lprc) ? TRUE : FALSE; }
 
 BOOL WINAPI EqualRect(const RECT* a, const RECT* b) {
   if (!a || !b) return FALSE;
@@ -70,7 +46,7 @@ BOOL WINAPI IntersectRect(LPRECT dst, const RECT* a, const RECT* b) {
     return FALSE;
   }
   *dst = ce::Intersect(*a, *b);
-  return ce::Empty(*dst) ? FALSE : TRUE;
+  return ce::IsEmpty(*dst) ? FALSE : TRUE;
 }
 
 BOOL WINAPI UnionRect(LPRECT dst, const RECT* a, const RECT* b) {
@@ -80,7 +56,7 @@ BOOL WINAPI UnionRect(LPRECT dst, const RECT* a, const RECT* b) {
     return FALSE;
   }
   *dst = ce::Union(*a, *b);
-  if (ce::Empty(*dst)) {
+  if (ce::IsEmpty(*dst)) {
     *dst = RECT{0, 0, 0, 0};
     return FALSE;
   }

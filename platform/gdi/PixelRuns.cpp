@@ -1,0 +1,196 @@
+#include "gdi/PixelRuns.h"
+
+#include <cstdint>
+
+// SSE2 is in every 64-bit x86 processor; SSSE3's byte shuffle is looked
+// for when the program starts.
+#if defined(__SSE2__)
+#define ONDREL_X86 1
+#include <immintrin.h>
+#endif
+
+namespace ce::gdi {
+namespace {
+
+// --- Combining 32-bit runs -------------------------------------------------
+
+struct Copy {
+  static constexpr bool kReadsDestination = false;
+  static Rgb On(Rgb, Rgb s) { return s; }
+#ifdef ONDREL_X86
+  static __m128i On(__m128i, __m128i s) { return s; }
+#endif
+};
+struct And {
+  static constexpr bool kReadsDestination = true;
+  static Rgb On(Rgb d, Rgb s) { return d & s; }
+#ifdef ONDREL_X86
+  static __m128i On(__m128i d, __m128i s) { return _mm_and_si128(d, s); }
+#endif
+};
+struct Or {
+  static constexpr bool kReadsDestination = true;
+  static Rgb On(Rgb d, Rgb s) { return d | s; }
+#ifdef ONDREL_X86
+  static __m128i On(__m128i d, __m128i s) { return _mm_or_si128(d, s); }
+#endif
+};
+struct Xor {
+  static constexpr bool kReadsDestination = true;
+  static Rgb On(Rgb d, Rgb s) { return d ^ s; }
+#ifdef ONDREL_X86
+  static __m128i On(__m128i d, __m128i s) { return _mm_xor_si128(d, s); }
+#endif
+};
+
+// Brings the destination's cache line two lines ahead in before it is
+// written, so that the stores need not wait for it: that is what keeps a
+// run as fast as a memcpy. (A prefetch never faults, even past the end.)
+inline void FetchAhead(const Rgb* d) { __builtin_prefetch(reinterpret_cast<const void*>(std::uintptr_t(d) + 128), 1); }
+
+template <class Op>
+[[gnu::always_inline]] inline void Combine(Rgb* __restrict d, const Rgb* __restrict s, int n) {
+  int i = 0;
+#ifdef ONDREL_X86
+  const __m128i colour = _mm_set1_epi32(0xFFFFFF);
+  auto load = [](const Rgb* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+  auto four = [&](int at, __m128i sv) {
+    __m128i dv = Op::kReadsDestination ? load(d + at) : sv;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + at), _mm_and_si128(Op::On(dv, sv), colour));
+  };
+  // A cache line a turn, its loads ahead of its stores.
+  for (; i + 16 <= n; i += 16) {
+    FetchAhead(d + i);
+    __m128i s0 = load(s + i), s1 = load(s + i + 4), s2 = load(s + i + 8), s3 = load(s + i + 12);
+    four(i, s0);
+    four(i + 4, s1);
+    four(i + 8, s2);
+    four(i + 12, s3);
+  }
+  for (; i + 4 <= n; i += 4) four(i, load(s + i));
+#endif
+  for (; i < n; ++i) d[i] = Op::On(d[i], s[i]) & 0xFFFFFF;
+}
+
+// --- Reading rows of each format -------------------------------------------
+
+Rgb TableColour(const Surface& s, unsigned index) { return index < s.palette.size() ? s.palette[index] : Rgb{0}; }
+
+// One row of each format; ReadRows below makes the readers of them.
+void ReadIndex1(const Surface& s, int x, int y, int n, Rgb* out) {
+  const std::uint8_t* row = s.Row(y);
+  for (int i = 0, px = x; i < n; ++i, ++px) out[i] = TableColour(s, (row[px >> 3] >> (7 - (px & 7))) & 1);
+}
+void ReadIndex4(const Surface& s, int x, int y, int n, Rgb* out) {
+  const std::uint8_t* row = s.Row(y);
+  for (int i = 0, px = x; i < n; ++i, ++px) out[i] = TableColour(s, (px & 1) ? row[px >> 1] & 0x0F : row[px >> 1] >> 4);
+}
+void ReadIndex8(const Surface& s, int x, int y, int n, Rgb* out) {
+  const std::uint8_t* row = s.Row(y) + x;
+  for (int i = 0; i < n; ++i) out[i] = TableColour(s, row[i]);
+}
+
+// Five or six bits widened to eight by repeating their top bits, so that
+// full intensity stays full.
+Rgb From555(unsigned v) {
+  Rgb r = (v >> 10) & 0x1F, g = (v >> 5) & 0x1F, b = v & 0x1F;
+  return ((r << 3 | r >> 2) << 16) | ((g << 3 | g >> 2) << 8) | (b << 3 | b >> 2);
+}
+Rgb From565(unsigned v) {
+  Rgb r = (v >> 11) & 0x1F, g = (v >> 5) & 0x3F, b = v & 0x1F;
+  return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+}
+template <Rgb (*From)(unsigned)>
+void Read16(const Surface& s, int x, int y, int n, Rgb* out) {
+  const std::uint8_t* row = s.Row(y) + 2 * x;
+  for (int i = 0; i < n; ++i) out[i] = From(unsigned(row[2 * i]) | (unsigned(row[2 * i + 1]) << 8));
+}
+
+void Bgr24Bytes(const std::uint8_t* in, Rgb* out, int n) {
+  for (int i = 0; i < n; ++i, in += 3) out[i] = (Rgb(in[2]) << 16) | (Rgb(in[1]) << 8) | in[0];
+}
+[[gnu::always_inline]] inline void ReadBgr24(const Surface& s, int x, int y, int n, Rgb* out) {
+  Bgr24Bytes(s.Row(y) + 3 * x, out, n);
+}
+
+// The pixel memory of 32-bit pictures is kept in words.
+[[gnu::always_inline]] inline void ReadXrgb32(const Surface& s, int x, int y, int n, Rgb* out) {
+  Combine<Copy>(out, reinterpret_cast<const Rgb*>(s.Row(y)) + x, n);
+}
+
+// --- 24-bit rows with byte shuffles ----------------------------------------
+
+#ifdef ONDREL_X86
+// A 16-byte load takes four pixels and 4 bytes more: bytes 0 to 11 of it
+// ahead of a run's end, or bytes 4 to 15 of it near the end (never at the
+// run's first pixel), so that no load reaches past the run.
+__attribute__((target("ssse3"))) inline __m128i Spread4(const std::uint8_t* p, bool nearEnd) {
+  const __m128i ahead = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i behind = _mm_setr_epi8(4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
+  return nearEnd ? _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 4)), behind)
+                 : _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), ahead);
+}
+
+__attribute__((target("ssse3"), always_inline)) inline void ReadBgr24Ssse3(const Surface& s, int x, int y, int n,
+                                                                          Rgb* out) {
+  const std::uint8_t* in = s.Row(y) + 3 * x;
+  if (n < 6) return Bgr24Bytes(in, out, n);
+  auto store = [](Rgb* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+  int i = 0;
+  for (; i + 18 <= n; i += 16) {
+    FetchAhead(out + i);
+    __m128i a = Spread4(in + 3 * i, false), b = Spread4(in + 3 * i + 12, false);
+    __m128i c = Spread4(in + 3 * i + 24, false), d = Spread4(in + 3 * i + 36, false);
+    store(out + i, a);
+    store(out + i + 4, b);
+    store(out + i + 8, c);
+    store(out + i + 12, d);
+  }
+  // Groups of four at multiples of four, as the runs that read out next
+  // load them: a load that spans two stores would wait for both.
+  for (; i + 4 <= n; i += 4) store(out + i, Spread4(in + 3 * i, i + 6 > n));
+  Bgr24Bytes(in + 3 * i, out + i, n - i);
+}
+#endif
+
+// A reader of many rows from the reader of one, which it takes in so that
+// a picture's rows run in one loop.
+template <void (*ReadOne)(const Surface&, int, int, int, Rgb*)>
+void ReadRows(const Surface& s, int x, int y, int n, int rows, Rgb* out, std::ptrdiff_t outStride) {
+  for (int k = 0; k < rows; ++k, out += outStride) ReadOne(s, x, y + k, n, out);
+}
+#ifdef ONDREL_X86
+__attribute__((target("ssse3"))) void ReadRowsBgr24Ssse3(const Surface& s, int x, int y, int n, int rows, Rgb* out,
+                                                         std::ptrdiff_t outStride) {
+  for (int k = 0; k < rows; ++k, out += outStride) ReadBgr24Ssse3(s, x, y + k, n, out);
+}
+#endif
+
+// The readers by format (in PixelFormat's order), picked once for this
+// processor.
+static_assert(int(PixelFormat::Index1) == 0 && int(PixelFormat::Xrgb32) == 6);
+struct Readers {
+  RowReader byFormat[7] = {ReadRows<ReadIndex1>,      ReadRows<ReadIndex4>,      ReadRows<ReadIndex8>,
+                           ReadRows<Read16<From555>>, ReadRows<Read16<From565>>, ReadRows<ReadBgr24>,
+                           ReadRows<ReadXrgb32>};
+  Readers() {
+#ifdef ONDREL_X86
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("ssse3")) byFormat[int(PixelFormat::Bgr24)] = ReadRowsBgr24Ssse3;
+#endif
+  }
+};
+
+}  // namespace
+
+RowReader ReaderOf(PixelFormat format) {
+  static const Readers readers;
+  return readers.byFormat[int(format)];
+}
+
+void CopyRgb(Rgb* d, const Rgb* s, int n) { Combine<Copy>(d, s, n); }
+void AndRgb(Rgb* d, const Rgb* s, int n) { Combine<And>(d, s, n); }
+void OrRgb(Rgb* d, const Rgb* s, int n) { Combine<Or>(d, s, n); }
+void XorRgb(Rgb* d, const Rgb* s, int n) { Combine<Xor>(d, s, n); }
+
+}  // namespace ce::gdi
