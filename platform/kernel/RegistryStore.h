@@ -18,12 +18,26 @@
 
 namespace ce::reg {
 
+// Why a database operation failed, in words for the person at the device
+// ("the disk is full", "the registry file is read-only", ...).
+std::string CauseOf(const SqlError& error);
+// The disk (or the file's allowance on it) has no room for the write.
+bool IsRoomProblem(const SqlError& error);
+
 class RegistryStore {
  public:
-  // Opens the database, creating it with the schema when the file is
-  // absent or empty. A file that cannot be opened, is damaged or is not a
-  // registry is left as it is; the result is then a message for the user.
-  static std::variant<std::unique_ptr<RegistryStore>, std::string> Open(const std::filesystem::path& file);
+  enum class Mode {
+    ReadWrite,  // created with the schema when the file is absent or empty
+    ReadOnly,   // only read: the file must exist; it is never changed
+  };
+  // Opens the database. A file that cannot be opened, is damaged or is
+  // not a registry is left as it is; the result is then a message for the
+  // user.
+  static std::variant<std::unique_ptr<RegistryStore>, std::string> Open(const std::filesystem::path& file,
+                                                                        Mode mode = Mode::ReadWrite);
+  // A registry of this process alone, in its memory, gone with it: the
+  // device's RAM, for the keys that live there.
+  static std::unique_ptr<RegistryStore> InMemory();
 
   struct Token {  // only Open constructs a store
    private:

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "RegistryTestSupport.h"
+#include "kernel/RegistryStore.h"
 
 extern char** environ;
 
@@ -115,6 +116,61 @@ TEST_F(RegistryProcessTest, EachProcessSeesTheOthersWritesAtOnce) {
   HKEY probe = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SOFTWARE", 0, 0, &probe), ERROR_FILE_NOT_FOUND);
   RegCloseKey(key);
+}
+
+// The device manager's active keys hold a pointer into the process that
+// booted the handheld; another process calling through it crashes. They
+// live in each handheld's RAM: never in the shared file, never exported.
+TEST_F(RegistryProcessTest, ActiveKeysStayInTheProcessThatWroteThem) {
+  const void* self = this;
+  HKEY active = Create(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\01");
+  ASSERT_EQ(Set(active, u"ClientInfo", REG_BINARY, std::vector<BYTE>(sizeof self, 0x5A)), ERROR_SUCCESS);
+  HKEY stored = Create(HKEY_LOCAL_MACHINE, u"Drivers\\SDCARD");
+  ASSERT_EQ(Set(stored, u"Kept", REG_DWORD, Bytes({1, 0, 0, 0})), ERROR_SUCCESS);
+
+  // Found from the root and from a stored key above it.
+  HKEY drivers = nullptr, again = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers", 0, 0, &drivers), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(drivers, u"ACTIVE\\01", 0, 0, &again), ERROR_SUCCESS);
+  EXPECT_EQ(Get(again, u"ClientInfo").data.size(), sizeof self);
+
+  // Another process has RAM of its own: it sees neither our key nor
+  // makes one we see, but shares the stored ones.
+  EXPECT_EQ(RunWriter({db_.string(), "get", "Drivers\\Active\\01", "ClientInfo"}).first, 3);
+  ASSERT_EQ(RunWriter({db_.string(), "set", "Drivers\\Active\\01", "Name", "sz", "MVX1:"}).first, 0);
+  EXPECT_EQ(Get(active, u"Name").rc, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RunWriter({db_.string(), "get", "Drivers\\SDCARD", "Kept"}).second,
+            std::vector<std::string>{"4 01000000"});
+
+  // Exports show the stored keys only, the same every time.
+  auto exported = [&] {
+    fs::path file = dir_.path() / "out.reg";
+    EXPECT_FALSE(ce::ExportRegistryFile(file));
+    return regtest::ReadBytes(file);
+  };
+  std::string first = exported();
+  EXPECT_EQ(first.find("Active"), std::string::npos) << first;
+  EXPECT_NE(first.find("[HKEY_LOCAL_MACHINE\\Drivers\\SDCARD]"), std::string::npos) << first;
+
+  // Deleting a stored key above them takes them along.
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"Drivers"), ERROR_SUCCESS);
+  EXPECT_EQ(Get(active, u"ClientInfo").rc, ERROR_KEY_DELETED);
+  for (HKEY key : {active, stored, drivers, again}) RegCloseKey(key);
+
+  // Active keys an older build stored in the file are dropped when the
+  // registry is next mounted for writing; a new boot starts with none.
+  HKEY left = Create(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\02");
+  RegCloseKey(left);
+  ce::reg::KeyId id = 0;
+  bool created = false;
+  ASSERT_EQ(ce::reg::MountedRegistry()->CreateKey(static_cast<ce::reg::KeyId>(ce::reg::Root::LocalMachine),
+                                                  std::vector<std::string>{"Drivers", "Active", "03"}, id, created),
+            ERROR_SUCCESS);
+  EXPECT_NE(exported().find("Active\\03"), std::string::npos);
+  ASSERT_FALSE(ce::MountRegistry(db_));
+  EXPECT_EQ(exported().find("Active"), std::string::npos);
+  HKEY probe = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\02", 0, 0, &probe), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryProcessTest, AKilledWriterNeverLeavesAHalfWrittenValue) {
