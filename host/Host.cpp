@@ -37,16 +37,33 @@ int Fail(std::ostream& err, const std::string& message) {
   return 1;
 }
 
-int RegistryTransfer(const Options& options, const Handheld& handheld, std::ostream& out, std::ostream& err) {
+// Moving the registry to or from a file touches the registry only: no
+// clock, no card, no device manager, no provisioning. An export reads a
+// root a handheld has run on; a mistyped one is not made into a new
+// device. An import may start a new root, and says so.
+int RegistryTransfer(const Options& options, std::ostream& out, std::ostream& err) {
+  std::error_code ec;
+  const std::filesystem::path root = std::filesystem::absolute(options.root.value_or(DefaultDeviceRoot()));
+  const std::filesystem::path database = RegistryFileOf(root);
+  struct Mounted {
+    ~Mounted() { ce::UnmountRegistry(); }
+  } mounted;
   if (options.exportRegistry) {
+    if (!std::filesystem::is_directory(root, ec))
+      return Fail(err, "there is no device root " + root.string() + " (check --root)");
+    if (!std::filesystem::exists(database, ec))
+      return Fail(err, root.string() + " is not a device root: it holds no registry.db (check --root)");
+    if (auto error = ce::MountRegistry(database, ce::RegistryAccess::ReadOnly)) return Fail(err, *error);
     if (auto error = ce::ExportRegistryFile(*options.exportRegistry)) return Fail(err, *error);
-    out << "ondrel: wrote the registry of " << handheld.root().string() << " to "
-        << options.exportRegistry->string() << '\n';
+    out << "ondrel: wrote the registry of " << root.string() << " to " << options.exportRegistry->string() << '\n';
     return 0;
   }
+  const bool fresh = !std::filesystem::exists(database, ec);
+  std::filesystem::create_directories(root, ec);
+  if (auto error = ce::MountRegistry(database)) return Fail(err, *error);
   if (auto error = ce::ImportRegistryFile(*options.importRegistry)) return Fail(err, *error);
   out << "ondrel: imported " << options.importRegistry->string() << " into the registry of "
-      << handheld.root().string() << '\n';
+      << (fresh ? "a new device root " : "") << root.string() << '\n';
   return 0;
 }
 
@@ -90,15 +107,16 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     logFile.active = true;
   }
 
+  if (options.exportRegistry || options.importRegistry) return RegistryTransfer(options, out, err);
+
   // The handheld shows itself in a desktop window, in real time, unless
   // told to run headless or there is no display (or nothing to show: no
   // program and no script); headless runs on the virtual clock.
   const std::optional<std::filesystem::path> program = ProgramToRun(options);
-  const bool transfer = options.exportRegistry || options.importRegistry;
   std::atomic<bool> userClosed = false;
   std::atomic<bool> cardToggle = false;
   std::unique_ptr<hw::WindowFrontEnd> frontEnd;
-  if (!options.headless && !transfer && (program || options.script)) {
+  if (!options.headless && (program || options.script)) {
     std::string whyNot;
     hw::FrontEndHooks hooks;
     hooks.onClose = [&userClosed] {
@@ -123,8 +141,6 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   std::string bootError;
   std::unique_ptr<Handheld> handheld = Handheld::Boot(config, bootError);
   if (!handheld) return Fail(err, bootError);
-
-  if (options.exportRegistry || options.importRegistry) return RegistryTransfer(options, *handheld, out, err);
 
   if (!options.script) Report(*handheld, out);
   RunSettings settings;
@@ -164,7 +180,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     out << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << "\n";
     script = TourScript(pictures);
   }
-  std::string error = RunScript(script, *handheld, out, settings);
+  RunResult result = RunScript(script, *handheld, out, settings);
   if (frontEnd) {
     ce::RemoveIdleHook(cardHook);
     ce::SetRaiseHandler({});
@@ -173,10 +189,16 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     audio.reset();
     frontEnd.reset();
   }
-  if (!error.empty()) return Fail(err, options.script ? options.script->string() + ": " + error : error);
-  if (!options.script && !program)
+  int status = 0;
+  if (!result.scriptError.empty())
+    status = Fail(err, (options.script ? options.script->string() + ": " : std::string()) + result.scriptError);
+  if (!result.programError.empty()) status = Fail(err, result.programError);
+  // Output that was asked for and did not arrive is a failed run.
+  if (auto lost = handheld->cardSlot().sdHost().trace().FileError()) status = Fail(err, *lost);
+  if (auto lost = ce::RunLogFileError()) status = Fail(err, *lost);
+  if (status == 0 && !options.script && !program)
     out << "ondrel: the radio program is not installed on this handheld yet; nothing more to run\n";
-  return 0;
+  return status;
 }
 
 }  // namespace host

@@ -195,7 +195,7 @@ class ScriptPlayer {
 
 }  // namespace
 
-std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out, const RunSettings& settings) {
+RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out, const RunSettings& settings) {
   std::atomic<bool> programRunning = settings.program.has_value();
   // After the last command the program is closed as a person would.
   ScriptPlayer player(script, handheld, out, [&programRunning, &settings] {
@@ -203,20 +203,20 @@ std::string RunScript(const Script& script, Handheld& handheld, std::ostream& ou
     if (HWND main = ce::ProgramMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
   });
   player.Start();
-  std::string programError;
+  RunResult result;
   if (settings.program) {
     ce::ProgramRun run = ce::RunProgram(*settings.program);
     programRunning = false;
     ce::DestroyThreadWindows();  // what the program left behind goes with it
-    if (!run.error.empty()) programError = run.error;
+    result.programError = run.error;
   }
   // The rest of the script (all of it without a program) on the desktop.
   ce::PumpMessagesUntil([&player, &settings] {
     if (settings.userClosed && *settings.userClosed) return true;
     return player.Finished() && (settings.closeAfterScript || settings.program.has_value());
   });
-  std::string error = player.Error();
-  return error.empty() ? programError : error;
+  result.scriptError = player.Error();
+  return result;
 }
 
 }  // namespace host

@@ -18,9 +18,7 @@ class Handheld;
 // Runs the program module, when given, with the script played on the clock
 // alongside it; after the last command the program's main window gets
 // WM_CLOSE and the run waits for the program to end. Without a program
-// the script runs on the bare desktop. Returns an error message ("line N:
-// ...", or why the program could not run), empty on success. dump lines go
-// to out.
+// the script runs on the bare desktop. dump lines go to out.
 //
 // In a window the person at the desktop may end the run instead: when
 // userClosed becomes true the program is closed (the window front end's
@@ -31,7 +29,10 @@ struct RunSettings {
   bool closeAfterScript = true;
   const std::atomic<bool>* userClosed = nullptr;
 };
-std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out,
-                      const RunSettings& settings = {});
+struct RunResult {
+  std::string scriptError;   // "line N: ...", empty when every command ran
+  std::string programError;  // why the program could not run or did not end normally
+};
+RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out, const RunSettings& settings = {});
 
 }  // namespace host

@@ -29,7 +29,8 @@ int Spawn(const std::vector<std::string>& args) {
 TEST_F(OndrelTest, ASecondStartBringsTheRunningRadioToTheFrontAndEnds) {
   // The running radio, as far as the second start can see: a window of
   // Ondrel's class and title on the same device, behind another one.
-  ASSERT_EQ(RunArgs({"--root", Root().string(), "--export-registry", (dir_ / "first.reg").string()}), 0);
+  std::ofstream(dir_ / "boot.txt") << "wait 10\n";
+  ASSERT_EQ(RunArgs({"--headless", "--no-card", "--root", Root().string(), "--script", (dir_ / "boot.txt").string()}), 0);
   ce::SetDeviceRoot(Root());
   ASSERT_FALSE(ce::MountRegistry(Root() / "registry.db"));
   WNDCLASSW wc{};
