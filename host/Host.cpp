@@ -1,5 +1,6 @@
 #include "Host.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "Handheld.h"
@@ -14,6 +15,7 @@
 #include "kernel/Kernel.h"
 #include "sound/Sound.h"
 #include "user/Desktop.h"
+#include "user/DeviceWindows.h"
 #include "user/MessageBox.h"
 #include "windows.h"
 
@@ -35,6 +37,18 @@ std::optional<std::filesystem::path> ProgramToRun(const Options& options) {
 int Fail(std::ostream& err, const std::string& message) {
   err << "ondrel: " << message << '\n';
   return 1;
+}
+
+// The programs that have a window on the device root, each named once.
+std::vector<std::string> ProgramsRunningOn(const std::filesystem::path& root) {
+  ce::SetDeviceRoot(root);
+  std::vector<std::string> programs;
+  for (const ce::RemoteWindow& window : ce::DeviceWindows::Get().OthersWindows()) {
+    if (!window.program.empty() && std::find(programs.begin(), programs.end(), window.program) == programs.end())
+      programs.push_back(window.program);
+  }
+  ce::SetDeviceRoot({});
+  return programs;
 }
 
 // Moving the registry to or from a file touches the registry only: no
@@ -64,6 +78,9 @@ int RegistryTransfer(const Options& options, std::ostream& out, std::ostream& er
   if (auto error = ce::ImportRegistryFile(*options.importRegistry)) return Fail(err, *error);
   out << "ondrel: imported " << options.importRegistry->string() << " into the registry of "
       << (fresh ? "a new device root " : "") << root.string() << '\n';
+  for (const std::string& program : ProgramsRunningOn(root))
+    err << "ondrel: note: " << program << " is running on " << root.string()
+        << "; settings it saves when it closes will replace imported values of the same names\n";
   return 0;
 }
 
@@ -190,6 +207,9 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     frontEnd.reset();
   }
   int status = 0;
+  if (result.broughtForward)
+    out << program->stem().string() << " is already running on " << handheld->root().string()
+        << "; brought it to the front\n";
   if (!result.scriptError.empty())
     status = Fail(err, (options.script ? options.script->string() + ": " : std::string()) + result.scriptError);
   if (!result.programError.empty()) status = Fail(err, result.programError);

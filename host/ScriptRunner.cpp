@@ -11,6 +11,7 @@
 #include "kernel/Kernel.h"
 #include "kernel/ProgramLoader.h"
 #include "user/Desktop.h"
+#include "user/DeviceWindows.h"
 #include "windows.h"
 
 namespace host {
@@ -205,10 +206,15 @@ RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out,
   player.Start();
   RunResult result;
   if (settings.program) {
+    ce::DeviceWindows& windows = ce::DeviceWindows::Get();
+    const std::size_t published = windows.PublishedCount(), raised = windows.RaisedCount();
     ce::ProgramRun run = ce::RunProgram(*settings.program);
     programRunning = false;
     ce::DestroyThreadWindows();  // what the program left behind goes with it
     result.programError = run.error;
+    result.broughtForward =
+        run.Succeeded() && windows.PublishedCount() == published && windows.RaisedCount() > raised;
+    if (result.broughtForward) return result;
   }
   // The rest of the script (all of it without a program) on the desktop.
   ce::PumpMessagesUntil([&player, &settings] {

@@ -32,6 +32,9 @@ struct RunSettings {
 struct RunResult {
   std::string scriptError;   // "line N: ...", empty when every command ran
   std::string programError;  // why the program could not run or did not end normally
+  // The program found itself already running on the device root, brought
+  // that one to the front and ended without a window; the script did not run.
+  bool broughtForward = false;
 };
 RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out, const RunSettings& settings = {});
 

@@ -29,6 +29,21 @@ bool RegistryMounted();
 std::optional<std::string> ExportRegistryFile(const std::filesystem::path& regFile);
 std::optional<std::string> ImportRegistryFile(const std::filesystem::path& regFile);
 
+// While one of these lives on a thread (the window manager makes one
+// around every message it hands a window), the thread's registry writes
+// are kept together and reach the file as one transaction when the last
+// one goes or the thread next asks for a message: what a program stores
+// while it handles one message lands whole or not at all.
+class RegistryWriteGroup {
+ public:
+  RegistryWriteGroup();
+  ~RegistryWriteGroup();
+  RegistryWriteGroup(const RegistryWriteGroup&) = delete;
+  RegistryWriteGroup& operator=(const RegistryWriteGroup&) = delete;
+};
+// Commits the writes the calling thread kept together so far.
+void CommitRegistryWrites();
+
 // Runs the database's own consistency check on the mounted registry;
 // nullopt when it is sound (used after a process was killed mid-write).
 std::optional<std::string> CheckRegistryIntegrity();

@@ -20,6 +20,13 @@ std::string FileUri(const std::filesystem::path& file, const char* parameters) {
   return uri + parameters;
 }
 
+// The connection keeps the errno of its last failed file operation; it
+// belongs to this failure only when the failure is one of those.
+int SystemErrorOf(sqlite3* db, int code) {
+  int primary = code & 0xFF;
+  return primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN ? sqlite3_system_errno(db) : 0;
+}
+
 }  // namespace
 
 Database::Database(const std::filesystem::path& file, Access access) {
@@ -50,7 +57,7 @@ Database::Database(const std::filesystem::path& file, Access access) {
   db_.reset(raw);
   if (rc != SQLITE_OK) {
     std::string message = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-    throw SqlError(rc, message, raw ? sqlite3_system_errno(raw) : 0);
+    throw SqlError(rc, message, raw ? SystemErrorOf(raw, rc) : 0);
   }
   sqlite3_extended_result_codes(raw, 1);
 }
@@ -60,9 +67,7 @@ void Database::Exec(const char* sql) {
   if (rc != SQLITE_OK) Fail(rc);
 }
 
-void Database::Fail(int code) const {
-  throw SqlError(code, sqlite3_errmsg(db_.get()), sqlite3_system_errno(db_.get()));
-}
+void Database::Fail(int code) const { throw SqlError(code, sqlite3_errmsg(db_.get()), SystemErrorOf(db_.get(), code)); }
 
 Statement::Statement(const Database& db, std::string_view sql) : db_(db) {
   sqlite3_stmt* raw = nullptr;

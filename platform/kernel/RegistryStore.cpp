@@ -148,10 +148,11 @@ struct RegistryStore::Statements {
         enumKey(db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2"),
         enumValue(db, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY folded LIMIT 1 OFFSET ?2"),
         allKeys(db, "SELECT id, parent, name FROM keys WHERE parent IS NOT NULL ORDER BY parent, folded"),
-        allValues(db, "SELECT key, name, type, data FROM vals ORDER BY key, folded") {}
+        allValues(db, "SELECT key, name, type, data FROM vals ORDER BY key, folded"),
+        keyOf(db, "SELECT parent, name FROM keys WHERE id = ?1") {}
 
   Statement keyExists, child, insertKey, deleteSubtreeValues, deleteSubtreeKeys, upsert, query, deleteValue, enumKey,
-      enumValue, allKeys, allValues;
+      enumValue, allKeys, allValues, keyOf;
 };
 
 RegistryStore::RegistryStore(Token, const fs::path& file, Database db) : file_(file), db_(std::move(db)) {}
@@ -241,7 +242,7 @@ std::variant<std::unique_ptr<RegistryStore>, std::string> RegistryStore::Open(co
 
   try {
     // Preparing every statement also checks that the tables are ours.
-    store->Prepare();
+    store->Prepare(mode == Mode::ReadWrite);
     if (!store->KeyExists(static_cast<KeyId>(Root::LocalMachine)) ||
         !store->KeyExists(static_cast<KeyId>(Root::CurrentUser))) {
       return MountProblem(file, "its root keys are missing", Advice::Replace);
@@ -267,11 +268,15 @@ std::unique_ptr<RegistryStore> RegistryStore::InMemory() {
   Database db({}, Database::Access::Memory);
   db.Exec(kSchema);
   auto store = std::make_unique<RegistryStore>(Token{}, fs::path(), std::move(db));
-  store->Prepare();
+  store->Prepare(false);
   return store;
 }
 
-void RegistryStore::Prepare() { sql_ = std::make_unique<Statements>(db_); }
+void RegistryStore::Prepare(bool keepTogether) {
+  sql_ = std::make_unique<Statements>(db_);
+  writes_ = std::make_unique<RegistryWrites>(
+      db_, file_, [this](KeyId key) { return KeyPath(key); }, keepTogether);
+}
 
 bool RegistryStore::KeyExists(KeyId key) { return sql_->keyExists.Start().Bind(1, key).Next(); }
 
@@ -312,28 +317,35 @@ void RegistryStore::Upsert(KeyId key, const Value& value) {
       .Exec();
 }
 
-LONG RegistryStore::Failure(const SqlError& error) {
-  switch (error.code() & 0xFF) {
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return ERROR_REGISTRY_CORRUPT;
-    case SQLITE_NOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-      return ERROR_ACCESS_DENIED;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return ERROR_SHARING_VIOLATION;
-    default:
-      return ERROR_REGISTRY_IO_FAILED;
+LONG RegistryStore::Failure(const SqlError& error) { return ErrorCodeOf(error); }
+
+std::string RegistryStore::KeyPath(KeyId key) {
+  std::vector<std::string> names;
+  try {
+    while (key != static_cast<KeyId>(Root::LocalMachine) && key != static_cast<KeyId>(Root::CurrentUser)) {
+      auto run = sql_->keyOf.Start();
+      run.Bind(1, key);
+      if (!run.Next()) return "a key that is gone";
+      names.push_back(run.Text(1));
+      key = run.Int(0);
+    }
+  } catch (const SqlError&) {
+    return "a key that cannot be read";
   }
+  std::string path = RootName(static_cast<Root>(key));
+  for (auto it = names.rbegin(); it != names.rend(); ++it) path += "\\" + *it;
+  return path;
+}
+
+void RegistryStore::EndGroup() {
+  std::lock_guard lock(mutex_);
+  writes_->EndGroup();
 }
 
 LONG RegistryStore::CreateKey(KeyId base, std::span<const std::string> path, KeyId& key, bool& created) {
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  WriteTarget target{base, {path.begin(), path.end()}, {}};
+  return writes_->Run(target, [&] {
     if (!KeyExists(base)) return ERROR_KEY_DELETED;
     key = base;
     created = false;
@@ -346,11 +358,8 @@ LONG RegistryStore::CreateKey(KeyId base, std::span<const std::string> path, Key
         created = true;
       }
     }
-    write.Commit();
     return ERROR_SUCCESS;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+  });
 }
 
 LONG RegistryStore::OpenKey(KeyId base, std::span<const std::string> path, KeyId& key) {
@@ -371,30 +380,25 @@ LONG RegistryStore::OpenKey(KeyId base, std::span<const std::string> path, KeyId
 LONG RegistryStore::DeleteKey(KeyId base, std::span<const std::string> path) {
   if (path.empty()) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  WriteTarget target{base, {path.begin(), path.end()}, {}};
+  return writes_->Run(target, [&] {
     if (!KeyExists(base)) return ERROR_KEY_DELETED;
     auto found = Walk(base, path);
     if (!found) return ERROR_FILE_NOT_FOUND;
     Delete(*found);
-    write.Commit();
     return ERROR_SUCCESS;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+  });
 }
 
 LONG RegistryStore::SetValue(KeyId key, const Value& value) {
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  // The default value has an empty name; reports call it by its usual one.
+  WriteTarget target{key, {}, value.name.empty() ? "(Default)" : value.name};
+  return writes_->Run(target, [&] {
     if (!KeyExists(key)) return ERROR_KEY_DELETED;
     Upsert(key, value);
-    write.Commit();
     return ERROR_SUCCESS;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+  });
 }
 
 LONG RegistryStore::QueryValue(KeyId key, std::string_view name, Value& value) {
@@ -416,16 +420,12 @@ LONG RegistryStore::QueryValue(KeyId key, std::string_view name, Value& value) {
 
 LONG RegistryStore::DeleteValue(KeyId key, std::string_view name) {
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  WriteTarget target{key, {}, name.empty() ? "(Default)" : std::string(name)};
+  return writes_->Run(target, [&] {
     if (!KeyExists(key)) return ERROR_KEY_DELETED;
     sql_->deleteValue.Start().Bind(1, key).Bind(2, FoldName(name)).Exec();
-    bool deleted = sqlite3_changes(db_.get()) > 0;
-    write.Commit();
-    return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+    return sqlite3_changes(db_.get()) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  });
 }
 
 LONG RegistryStore::EnumKey(KeyId key, DWORD index, std::string& name) {

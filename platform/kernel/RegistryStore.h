@@ -15,6 +15,7 @@
 
 #include "kernel/RegistryData.h"
 #include "kernel/RegistrySql.h"
+#include "kernel/RegistryWrites.h"
 
 namespace ce::reg {
 
@@ -71,8 +72,13 @@ class RegistryStore {
   // PRAGMA quick_check; nullopt when the database is sound.
   std::optional<std::string> CheckIntegrity();
 
+  // Commits the writes the calling thread kept together while it handled
+  // a message (kernel/RegistryWrites.h).
+  void EndGroup();
+
  private:
-  void Prepare();
+  void Prepare(bool keepTogether);
+  std::string KeyPath(KeyId key);
   bool KeyExists(KeyId key);
   std::optional<KeyId> Child(KeyId parent, std::string_view folded);
   std::optional<KeyId> Walk(KeyId base, std::span<const std::string> path);
@@ -87,6 +93,7 @@ class RegistryStore {
   // Prepared once; declared after db_ so they are finalized before it closes.
   struct Statements;
   std::unique_ptr<Statements> sql_;
+  std::unique_ptr<RegistryWrites> writes_;  // goes first: it may still commit
 };
 
 // The store MountRegistry opened, or nullptr. Callers keep the pointer for
