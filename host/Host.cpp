@@ -41,13 +41,14 @@ int Fail(std::ostream& err, const std::string& message) {
 
 // The programs that have a window on the device root, each named once.
 std::vector<std::string> ProgramsRunningOn(const std::filesystem::path& root) {
+  const std::filesystem::path previous = ce::DeviceRoot();
   ce::SetDeviceRoot(root);
   std::vector<std::string> programs;
   for (const ce::RemoteWindow& window : ce::DeviceWindows::Get().OthersWindows()) {
     if (!window.program.empty() && std::find(programs.begin(), programs.end(), window.program) == programs.end())
       programs.push_back(window.program);
   }
-  ce::SetDeviceRoot({});
+  ce::SetDeviceRoot(previous);
   return programs;
 }
 

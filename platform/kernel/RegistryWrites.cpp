@@ -122,7 +122,7 @@ std::string RegistryWrites::Describe(const WriteTarget& target) const {
 }
 
 void RegistryWrites::Report(const std::vector<WriteTarget>& targets, const SqlError& error) {
-  if (reported_ || targets.empty()) return;
+  if (reported_ || targets.empty() || file_.empty()) return;  // the device's RAM does not fill up
   reported_ = true;
   std::string what = Describe(targets.front());
   if (targets.size() > 1) what += " and " + std::to_string(targets.size() - 1) + " more";
