@@ -97,6 +97,7 @@ Liveness Probe(const fs::path& path, std::string& content) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Liveness::Vanished;
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+      // Held (or not to be told): the window is taken to be there.
       content = ReadAll(fd);
       ::close(fd);
       return Liveness::Live;
@@ -156,7 +157,6 @@ void Scan(const fs::path& folder, const std::function<bool(const RemoteWindow&, 
     if (stop(*window, cls)) return;
   }
 }
-
 
 std::string RunningProgramName() {
   auto path = ModulePathOf(RunningProgram());

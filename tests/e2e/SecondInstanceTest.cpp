@@ -1,7 +1,7 @@
 // A second start of the radio while one runs: it brings the running
 // radio's window to the front and ends with status 0, without a window of
 // its own and without touching the tuner or the stored settings.
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "OndrelFixture.h"
 #include "kernel/Kernel.h"
 #include "kernel/Registry.h"
@@ -10,6 +10,9 @@
 
 namespace e2e {
 namespace {
+
+using testsupport::ChildOptions;
+using testsupport::ChildProcess;
 
 TEST_F(OndrelTest, ASecondStartBringsTheRunningRadioToTheFrontAndEnds) {
   // The running radio, as far as the second start can see: a window of

@@ -12,13 +12,16 @@
 #include <random>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 #include "FullDisk.h"
 #include "OndrelFixture.h"
 #include "kernel/RunLog.h"
 
 namespace e2e {
 namespace {
+
+using testsupport::ChildOptions;
+using testsupport::ChildProcess;
 
 // How many times each scenario runs: once in CI; ONDREL_SOAK=N repeats
 // them N times for a long run by hand.

@@ -1,19 +1,12 @@
 // Two processes on one device root share one registry: each sees the
 // other's writes at once, and a process killed in the middle of writing
 // never leaves the database unreadable or a value half-written.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "RegistryTestSupport.h"
 #include "kernel/RegistryStore.h"
-
-extern char** environ;
+#include "support/ChildProcess.h"
 
 namespace {
 
@@ -23,74 +16,17 @@ using regtest::Set;
 namespace fs = std::filesystem;
 
 // The writer tool as a child process whose standard output we read.
-class Writer {
- public:
-  explicit Writer(const std::vector<std::string>& args) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    std::vector<std::string> all{REGISTRY_WRITER_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    out_ = fds[0];
-    if (rc != 0) throw std::runtime_error("posix_spawn failed");
-  }
-  ~Writer() {
-    if (pid_ > 0) Kill();
-    ::close(out_);
-  }
-  Writer(const Writer&) = delete;
-  Writer& operator=(const Writer&) = delete;
-
-  // The next line of output; nullopt when the process closed it.
-  std::optional<std::string> ReadLine() {
-    while (true) {
-      if (auto end = buffer_.find('\n'); end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        return line;
-      }
-      char chunk[256];
-      ssize_t n = ::read(out_, chunk, sizeof chunk);
-      if (n <= 0) return std::nullopt;
-      buffer_.append(chunk, static_cast<std::size_t>(n));
-    }
-  }
-
-  void Kill() {
-    ::kill(pid_, SIGKILL);
-    Wait();
-  }
-
-  int Wait() {
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string buffer_;
-};
+testsupport::ChildProcess Writer(std::vector<std::string> args) {
+  args.insert(args.begin(), REGISTRY_WRITER_PATH);
+  return testsupport::ChildProcess(std::move(args));
+}
 
 // Runs a writer command to its end; its output after "start" (and
 // "ready"), and its exit status.
 std::pair<int, std::vector<std::string>> RunWriter(const std::vector<std::string>& args) {
-  Writer writer(args);
-  std::vector<std::string> lines;
-  while (auto line = writer.ReadLine()) {
-    if (*line != "start" && *line != "ready") lines.push_back(*line);
-  }
-  return {writer.Wait(), lines};
+  auto [status, lines] = Writer(args).Finish();
+  std::erase_if(lines, [](const std::string& line) { return line == "start" || line == "ready"; });
+  return {status, lines};
 }
 
 class RegistryProcessTest : public regtest::MountedRegistry {};
@@ -189,7 +125,7 @@ TEST_F(RegistryProcessTest, AKilledWriterNeverLeavesAHalfWrittenValue) {
       lastSeen = 0;
     }
     {
-      Writer writer({db.string(), "loop", "SOFTWARE\\Veltrane\\Ondrel"});
+      testsupport::ChildProcess writer = Writer({db.string(), "loop", "SOFTWARE\\Veltrane\\Ondrel"});
       ASSERT_EQ(writer.ReadLine(), "start");
       if (!fresh) {
         ASSERT_EQ(writer.ReadLine(), "ready");

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace testsupport {
 
 struct ChildOptions {
   std::optional<rlim_t> fileSizeLimit;  // bytes any file may reach
@@ -130,4 +130,4 @@ class ChildProcess {
   std::string outBuffer_;
 };
 
-}  // namespace e2e
+}  // namespace testsupport
