@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <sstream>
 
 #include "Handheld.h"
 #include "Options.h"
@@ -160,8 +161,12 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   std::unique_ptr<Handheld> handheld = Handheld::Boot(config, bootError);
   if (!handheld) return Fail(err, bootError);
 
-  if (!options.script) Report(*handheld, out);
+  // What the host has to say about the run is said once the run is under
+  // way; a second start that ends at once says only that.
+  std::ostringstream intro;
+  if (!options.script) Report(*handheld, intro);
   RunSettings settings;
+  settings.onStarted = [&intro, &out] { out << intro.str() << std::flush; };
   settings.program = program;
   // In a window without a script the person at the desktop decides when
   // the run ends.
@@ -175,7 +180,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     if (audio)
       ce::SystemSpeaker().SetListener([a = audio.get()](const std::shared_ptr<const hw::Sound>& s) { a->Play(s); });
     else
-      out << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
+      intro << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
     ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
     // Message boxes appear on the screen and wait for the user.
     ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);
@@ -193,10 +198,13 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     std::filesystem::path root = handheld->root().lexically_normal();
     if (!root.has_filename()) root = root.parent_path();
     std::filesystem::path pictures = root.parent_path() / (root.filename().string() + "-tour");
-    std::error_code ec;
-    std::filesystem::create_directories(pictures, ec);
-    out << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << "\n";
+    intro << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << "\n";
     script = TourScript(pictures);
+    settings.onStarted = [&intro, &out, pictures] {
+      std::error_code ec;
+      std::filesystem::create_directories(pictures, ec);
+      out << intro.str() << std::flush;
+    };
   }
   RunResult result = RunScript(script, *handheld, out, settings);
   if (frontEnd) {

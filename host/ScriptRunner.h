@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -28,6 +29,10 @@ struct RunSettings {
   std::optional<std::filesystem::path> program;
   bool closeAfterScript = true;
   const std::atomic<bool>* userClosed = nullptr;
+  // Called once, when the run is under way (the program has made its
+  // windows and waits for input): a second start that ends at once never
+  // gets there.
+  std::function<void()> onStarted;
 };
 struct RunResult {
   std::string scriptError;   // "line N: ...", empty when every command ran
