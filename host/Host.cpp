@@ -75,9 +75,17 @@ int RegistryTransfer(const Options& options, std::ostream& out, std::ostream& er
     return 0;
   }
   const bool fresh = !std::filesystem::exists(database, ec);
+  const bool newFolder = !std::filesystem::exists(root, ec);
   std::filesystem::create_directories(root, ec);
   if (auto error = ce::MountRegistry(database)) return Fail(err, *error);
-  if (auto error = ce::ImportRegistryFile(*options.importRegistry)) return Fail(err, *error);
+  if (auto error = ce::ImportRegistryFile(*options.importRegistry)) {
+    // A refused import into a new root leaves no new root behind.
+    ce::UnmountRegistry();
+    if (newFolder) std::filesystem::remove_all(root, ec);
+    else if (fresh)
+      for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(database.string() + suffix, ec);
+    return Fail(err, *error);
+  }
   out << "ondrel: imported " << options.importRegistry->string() << " into the registry of "
       << (fresh ? "a new device root " : "") << root.string() << '\n';
   for (const std::string& program : ProgramsRunningOn(root))

@@ -155,6 +155,11 @@ TEST_F(HostTest, InputsThatCannotBeUsedAreRefusedBeforeAnythingRuns) {
   EXPECT_TRUE(std::filesystem::is_empty(root_));
   EXPECT_FALSE(std::filesystem::exists(reg));
 
+  // A malformed import into a new root leaves no root behind.
+  std::filesystem::remove_all(root_);
+  EXPECT_EQ(Run({"--root", root_.string(), "--import-registry", script.string()}), 1);
+  EXPECT_FALSE(std::filesystem::exists(root_));
+
   // A program that cannot run is reported under its own name, not the
   // script's.
   auto missing = files_ / "Missing.so";
