@@ -57,6 +57,19 @@ RegistryWrites::RegistryWrites(Database& db, std::filesystem::path file, std::fu
 
 RegistryWrites::~RegistryWrites() { Finish(); }
 
+namespace {
+
+// The body in a transaction of its own (a savepoint inside a group),
+// committed when it succeeds; a database failure is thrown on.
+LONG InTransaction(Database& db, const std::function<LONG()>& body) {
+  Transaction write(db, Transaction::Kind::Write);
+  LONG rc = body();
+  if (rc == ERROR_SUCCESS) write.Commit();
+  return rc;
+}
+
+}  // namespace
+
 LONG RegistryWrites::Run(const WriteTarget& target, const std::function<LONG()>& body) {
   try {
     if (!group_ && together_ && ThreadKeepsWritesTogether()) {
@@ -64,32 +77,19 @@ LONG RegistryWrites::Run(const WriteTarget& target, const std::function<LONG()>&
       group_.emplace(Group{std::this_thread::get_id(), std::move(transaction), {}, std::nullopt});
       t_holdsGroup = true;
     }
+    if (!group_) return InTransaction(db_, body);
   } catch (const SqlError& error) {
     Report({target}, error);
     return ErrorCodeOf(error);
   }
   // A write of another thread while a group is open joins it: they share
   // the one connection, and so its transaction.
-  if (group_) {
-    if (group_->failure) return ErrorCodeOf(*group_->failure);  // the group is lost already
-    group_->targets.push_back(target);
-    try {
-      Transaction part(db_, Transaction::Kind::Write);
-      LONG rc = body();
-      if (rc == ERROR_SUCCESS) part.Commit();
-      return rc;
-    } catch (const SqlError& error) {
-      group_->failure = error;  // the whole group goes when it ends
-      return ErrorCodeOf(error);
-    }
-  }
+  if (group_->failure) return ErrorCodeOf(*group_->failure);  // the group is lost already
+  group_->targets.push_back(target);
   try {
-    Transaction write(db_, Transaction::Kind::Write);
-    LONG rc = body();
-    if (rc == ERROR_SUCCESS) write.Commit();
-    return rc;
+    return InTransaction(db_, body);
   } catch (const SqlError& error) {
-    Report({target}, error);
+    group_->failure = error;  // the whole group goes when it ends
     return ErrorCodeOf(error);
   }
 }
