@@ -1,11 +1,13 @@
 // Another process on the device root: the ondrel executable (or any
 // program) with its standard input, output and error on pipes, and
-// optionally a file size limit or another user, as a full disk or a
-// read-only registry look to the program.
+// optionally a file size limit or file permissions that bind even the
+// superuser, as a full disk or a read-only registry look to the program.
 #pragma once
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,7 +22,9 @@ namespace testsupport {
 
 struct ChildOptions {
   std::optional<rlim_t> fileSizeLimit;  // bytes any file may reach
-  std::optional<uid_t> user;            // run as this user (and group)
+  // The superuser's power to pass over file permissions is dropped, so
+  // that a write-protected file is one for it too.
+  bool keepToPermissions = false;
 };
 
 class ChildProcess {
@@ -43,7 +47,10 @@ class ChildProcess {
         rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
         ::setrlimit(RLIMIT_FSIZE, &limit);
       }
-      if (options.user && (::setgid(*options.user) != 0 || ::setuid(*options.user) != 0)) ::_exit(126);
+      if (options.keepToPermissions && ::geteuid() == 0 &&
+          (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 ||
+           ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0))
+        ::_exit(126);
       ::execv(argv[0], argv.data());
       ::_exit(127);
     }
