@@ -16,6 +16,10 @@ Handheld::Handheld(const HandheldConfig& config)
     : clock_(config.virtualTime ? hw::Clock::Mode::Virtual : hw::Clock::Mode::Real), root_(config.root) {}
 
 std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::string& error) {
+  std::unique_ptr<Handheld> handheld(new Handheld(config));
+  // A bad scene or trace file stops the boot before the root is touched.
+  handheld->cardSlot_ = CardSlot::Create(handheld->clock_, config.scene, config.busTrace, error);
+  if (!handheld->cardSlot_) return nullptr;
   std::error_code ec;
   std::filesystem::create_directories(config.root, ec);
   if (ec || !std::filesystem::is_directory(config.root)) {
@@ -23,7 +27,6 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
             (ec ? ec.message() : std::string("it is not a folder"));
     return nullptr;
   }
-  std::unique_ptr<Handheld> handheld(new Handheld(config));
   handheld->root_ = std::filesystem::absolute(config.root);
   ce::SetSystemClock(&handheld->clock_);
   ce::SetDeviceRoot(handheld->root_);
@@ -38,8 +41,6 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
     return nullptr;
   }
   handheld->provisioned_ = std::move(provisioning.performed);
-  handheld->cardSlot_ = CardSlot::Create(handheld->clock_, config.scene, config.busTrace, error);
-  if (!handheld->cardSlot_) return nullptr;
   // Booting ends with the card set up, when it is in the slot.
   if (config.cardInserted) handheld->cardSlot_->Insert();
   ce::ShowNavigationBar();

@@ -1,6 +1,8 @@
 #include "Host.h"
 
+#include <algorithm>
 #include <atomic>
+#include <sstream>
 
 #include "Handheld.h"
 #include "Options.h"
@@ -14,6 +16,7 @@
 #include "kernel/Kernel.h"
 #include "sound/Sound.h"
 #include "user/Desktop.h"
+#include "user/DeviceWindows.h"
 #include "user/MessageBox.h"
 #include "windows.h"
 
@@ -37,16 +40,57 @@ int Fail(std::ostream& err, const std::string& message) {
   return 1;
 }
 
-int RegistryTransfer(const Options& options, const Handheld& handheld, std::ostream& out, std::ostream& err) {
+// The programs that have a window on the device root, each named once.
+std::vector<std::string> ProgramsRunningOn(const std::filesystem::path& root) {
+  const std::filesystem::path previous = ce::DeviceRoot();
+  ce::SetDeviceRoot(root);
+  std::vector<std::string> programs;
+  for (const ce::RemoteWindow& window : ce::DeviceWindows::Get().OthersWindows()) {
+    if (!window.program.empty() && std::find(programs.begin(), programs.end(), window.program) == programs.end())
+      programs.push_back(window.program);
+  }
+  ce::SetDeviceRoot(previous);
+  return programs;
+}
+
+// Moving the registry to or from a file touches the registry only: no
+// clock, no card, no device manager, no provisioning. An export reads a
+// root a handheld has run on; a mistyped one is not made into a new
+// device. An import may start a new root, and says so.
+int RegistryTransfer(const Options& options, std::ostream& out, std::ostream& err) {
+  std::error_code ec;
+  const std::filesystem::path root = std::filesystem::absolute(options.root.value_or(DefaultDeviceRoot()));
+  const std::filesystem::path database = RegistryFileOf(root);
+  struct Mounted {
+    ~Mounted() { ce::UnmountRegistry(); }
+  } mounted;
   if (options.exportRegistry) {
+    if (!std::filesystem::is_directory(root, ec))
+      return Fail(err, "there is no device root " + root.string() + " (check --root)");
+    if (!std::filesystem::exists(database, ec))
+      return Fail(err, root.string() + " is not a device root: it holds no registry.db (check --root)");
+    if (auto error = ce::MountRegistry(database, ce::RegistryAccess::ReadOnly)) return Fail(err, *error);
     if (auto error = ce::ExportRegistryFile(*options.exportRegistry)) return Fail(err, *error);
-    out << "ondrel: wrote the registry of " << handheld.root().string() << " to "
-        << options.exportRegistry->string() << '\n';
+    out << "ondrel: wrote the registry of " << root.string() << " to " << options.exportRegistry->string() << '\n';
     return 0;
   }
-  if (auto error = ce::ImportRegistryFile(*options.importRegistry)) return Fail(err, *error);
+  const bool fresh = !std::filesystem::exists(database, ec);
+  const bool newFolder = !std::filesystem::exists(root, ec);
+  std::filesystem::create_directories(root, ec);
+  if (auto error = ce::MountRegistry(database)) return Fail(err, *error);
+  if (auto error = ce::ImportRegistryFile(*options.importRegistry)) {
+    // A refused import into a new root leaves no new root behind.
+    ce::UnmountRegistry();
+    if (newFolder) std::filesystem::remove_all(root, ec);
+    else if (fresh)
+      for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(database.string() + suffix, ec);
+    return Fail(err, *error);
+  }
   out << "ondrel: imported " << options.importRegistry->string() << " into the registry of "
-      << handheld.root().string() << '\n';
+      << (fresh ? "a new device root " : "") << root.string() << '\n';
+  for (const std::string& program : ProgramsRunningOn(root))
+    err << "ondrel: note: " << program << " is running on " << root.string()
+        << "; settings it saves when it closes will replace imported values of the same names\n";
   return 0;
 }
 
@@ -90,15 +134,16 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     logFile.active = true;
   }
 
+  if (options.exportRegistry || options.importRegistry) return RegistryTransfer(options, out, err);
+
   // The handheld shows itself in a desktop window, in real time, unless
   // told to run headless or there is no display (or nothing to show: no
   // program and no script); headless runs on the virtual clock.
   const std::optional<std::filesystem::path> program = ProgramToRun(options);
-  const bool transfer = options.exportRegistry || options.importRegistry;
   std::atomic<bool> userClosed = false;
   std::atomic<bool> cardToggle = false;
   std::unique_ptr<hw::WindowFrontEnd> frontEnd;
-  if (!options.headless && !transfer && (program || options.script)) {
+  if (!options.headless && (program || options.script)) {
     std::string whyNot;
     hw::FrontEndHooks hooks;
     hooks.onClose = [&userClosed] {
@@ -124,10 +169,12 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   std::unique_ptr<Handheld> handheld = Handheld::Boot(config, bootError);
   if (!handheld) return Fail(err, bootError);
 
-  if (options.exportRegistry || options.importRegistry) return RegistryTransfer(options, *handheld, out, err);
-
-  if (!options.script) Report(*handheld, out);
+  // What the host has to say about the run is said once the run is under
+  // way; a second start that ends at once says only that.
+  std::ostringstream intro;
+  if (!options.script) Report(*handheld, intro);
   RunSettings settings;
+  settings.onStarted = [&intro, &out] { out << intro.str() << std::flush; };
   settings.program = program;
   // In a window without a script the person at the desktop decides when
   // the run ends.
@@ -141,7 +188,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     if (audio)
       ce::SystemSpeaker().SetListener([a = audio.get()](const std::shared_ptr<const hw::Sound>& s) { a->Play(s); });
     else
-      out << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
+      intro << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
     ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
     // Message boxes appear on the screen and wait for the user.
     ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);
@@ -159,12 +206,15 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     std::filesystem::path root = handheld->root().lexically_normal();
     if (!root.has_filename()) root = root.parent_path();
     std::filesystem::path pictures = root.parent_path() / (root.filename().string() + "-tour");
-    std::error_code ec;
-    std::filesystem::create_directories(pictures, ec);
-    out << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << "\n";
+    intro << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << "\n";
     script = TourScript(pictures);
+    settings.onStarted = [&intro, &out, pictures] {
+      std::error_code ec;
+      std::filesystem::create_directories(pictures, ec);
+      out << intro.str() << std::flush;
+    };
   }
-  std::string error = RunScript(script, *handheld, out, settings);
+  RunResult result = RunScript(script, *handheld, out, settings);
   if (frontEnd) {
     ce::RemoveIdleHook(cardHook);
     ce::SetRaiseHandler({});
@@ -173,10 +223,19 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     audio.reset();
     frontEnd.reset();
   }
-  if (!error.empty()) return Fail(err, options.script ? options.script->string() + ": " + error : error);
-  if (!options.script && !program)
+  int status = 0;
+  if (result.broughtForward)
+    out << program->stem().string() << " is already running on " << handheld->root().string()
+        << "; brought it to the front\n";
+  if (!result.scriptError.empty())
+    status = Fail(err, (options.script ? options.script->string() + ": " : std::string()) + result.scriptError);
+  if (!result.programError.empty()) status = Fail(err, result.programError);
+  // Output that was asked for and did not arrive is a failed run.
+  if (auto lost = handheld->cardSlot().sdHost().trace().FileError()) status = Fail(err, *lost);
+  if (auto lost = ce::RunLogFileError()) status = Fail(err, *lost);
+  if (status == 0 && !options.script && !program)
     out << "ondrel: the radio program is not installed on this handheld yet; nothing more to run\n";
-  return 0;
+  return status;
 }
 
 }  // namespace host

@@ -1,9 +1,11 @@
 #include "Options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace host {
 namespace {
@@ -50,10 +52,26 @@ const std::map<std::string_view, OptionRule>& Rules() {
   return rules;
 }
 
+// Options that only say how the handheld runs; moving the registry to or
+// from a file starts nothing, so with it they would be silently ignored.
+constexpr std::string_view kRunOptions[] = {"--script", "--scene", "--no-card", "--trace", "--scale", "--program"};
+
+std::string TransferConflict(const std::vector<std::string_view>& given, const Options& options) {
+  if (!options.exportRegistry && !options.importRegistry) return {};
+  std::string_view transfer = options.exportRegistry ? "--export-registry" : "--import-registry";
+  for (std::string_view option : given) {
+    if (std::find(std::begin(kRunOptions), std::end(kRunOptions), option) != std::end(kRunOptions))
+      return std::string(option) + " cannot be used with " + std::string(transfer) +
+             ", which only reads or writes the registry and runs nothing";
+  }
+  return {};
+}
+
 }  // namespace
 
 ParsedOptions ParseOptions(std::span<const std::string_view> args) {
   ParsedOptions result;
+  std::vector<std::string_view> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
     std::string_view name = arg;
@@ -85,6 +103,11 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
       result.error = std::string(name) + " takes no value";
       return result;
     }
+    if (option->second.takesValue && std::find(given.begin(), given.end(), option->first) != given.end()) {
+      result.error = std::string(name) + " is given more than once";
+      return result;
+    }
+    given.push_back(option->first);
     if (std::string error = option->second.set(result.options, value); !error.empty()) {
       result.error = error;
       return result;
@@ -92,6 +115,8 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
   }
   if (result.options.exportRegistry && result.options.importRegistry)
     result.error = "--export-registry and --import-registry cannot be used together";
+  else
+    result.error = TransferConflict(given, result.options);
   return result;
 }
 

@@ -168,6 +168,8 @@ ParsedScript ParseScript(std::string_view text) {
 }
 
 ParsedScript LoadScript(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return {{}, "cannot read the script " + file.string() + ": it is a folder"};
   std::ifstream in(file, std::ios::binary);
   if (!in) return {{}, "cannot read the script " + file.string()};
   std::stringstream text;

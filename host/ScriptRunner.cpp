@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <utility>
 
 #include "CardSlot.h"
 #include "Dump.h"
@@ -11,6 +12,7 @@
 #include "kernel/Kernel.h"
 #include "kernel/ProgramLoader.h"
 #include "user/Desktop.h"
+#include "user/DeviceWindows.h"
 #include "windows.h"
 
 namespace host {
@@ -105,8 +107,13 @@ class Runner {
 // message loop has nothing left to do, so it sees the program's answer.
 class ScriptPlayer {
  public:
-  ScriptPlayer(const Script& script, Handheld& handheld, std::ostream& out, std::function<void()> onFinished)
-      : script_(script), runner_(handheld, out), clock_(handheld.clock()), onFinished_(std::move(onFinished)) {
+  ScriptPlayer(const Script& script, Handheld& handheld, std::ostream& out, std::function<void()> onStarted,
+               std::function<void()> onFinished)
+      : script_(script),
+        runner_(handheld, out),
+        clock_(handheld.clock()),
+        onStarted_(std::move(onStarted)),
+        onFinished_(std::move(onFinished)) {
     hook_ = ce::AddIdleHook([this] { OnIdle(); });
   }
   ~ScriptPlayer() {
@@ -144,6 +151,7 @@ class ScriptPlayer {
       std::swap(index, resume_);
     }
     if (!index) return;
+    if (auto started = std::exchange(onStarted_, {})) started();
     due_ = std::max(due_, clock_.NowUs());
     RunFrom(*index);
   }
@@ -183,6 +191,7 @@ class ScriptPlayer {
   const Script& script_;
   Runner runner_;
   hw::Clock& clock_;
+  std::function<void()> onStarted_;
   std::function<void()> onFinished_;
   int hook_ = 0;
   mutable std::mutex mutex_;
@@ -195,28 +204,33 @@ class ScriptPlayer {
 
 }  // namespace
 
-std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out, const RunSettings& settings) {
+RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out, const RunSettings& settings) {
   std::atomic<bool> programRunning = settings.program.has_value();
   // After the last command the program is closed as a person would.
-  ScriptPlayer player(script, handheld, out, [&programRunning, &settings] {
+  ScriptPlayer player(script, handheld, out, settings.onStarted, [&programRunning, &settings] {
     if (!programRunning || !settings.closeAfterScript) return;
     if (HWND main = ce::ProgramMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
   });
   player.Start();
-  std::string programError;
+  RunResult result;
   if (settings.program) {
+    ce::DeviceWindows& windows = ce::DeviceWindows::Get();
+    const std::size_t published = windows.PublishedCount(), raised = windows.RaisedCount();
     ce::ProgramRun run = ce::RunProgram(*settings.program);
     programRunning = false;
     ce::DestroyThreadWindows();  // what the program left behind goes with it
-    if (!run.error.empty()) programError = run.error;
+    result.programError = run.error;
+    result.broughtForward =
+        run.Succeeded() && windows.PublishedCount() == published && windows.RaisedCount() > raised;
+    if (result.broughtForward) return result;
   }
   // The rest of the script (all of it without a program) on the desktop.
   ce::PumpMessagesUntil([&player, &settings] {
     if (settings.userClosed && *settings.userClosed) return true;
     return player.Finished() && (settings.closeAfterScript || settings.program.has_value());
   });
-  std::string error = player.Error();
-  return error.empty() ? programError : error;
+  result.scriptError = player.Error();
+  return result;
 }
 
 }  // namespace host

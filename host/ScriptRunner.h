@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,9 +19,7 @@ class Handheld;
 // Runs the program module, when given, with the script played on the clock
 // alongside it; after the last command the program's main window gets
 // WM_CLOSE and the run waits for the program to end. Without a program
-// the script runs on the bare desktop. Returns an error message ("line N:
-// ...", or why the program could not run), empty on success. dump lines go
-// to out.
+// the script runs on the bare desktop. dump lines go to out.
 //
 // In a window the person at the desktop may end the run instead: when
 // userClosed becomes true the program is closed (the window front end's
@@ -30,8 +29,18 @@ struct RunSettings {
   std::optional<std::filesystem::path> program;
   bool closeAfterScript = true;
   const std::atomic<bool>* userClosed = nullptr;
+  // Called once, when the run is under way (the program has made its
+  // windows and waits for input): a second start that ends at once never
+  // gets there.
+  std::function<void()> onStarted;
 };
-std::string RunScript(const Script& script, Handheld& handheld, std::ostream& out,
-                      const RunSettings& settings = {});
+struct RunResult {
+  std::string scriptError;   // "line N: ...", empty when every command ran
+  std::string programError;  // why the program could not run or did not end normally
+  // The program found itself already running on the device root, brought
+  // that one to the front and ended without a window; the script did not run.
+  bool broughtForward = false;
+};
+RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out, const RunSettings& settings = {});
 
 }  // namespace host

@@ -74,6 +74,11 @@ std::optional<Scene> Scene::Parse(std::string_view text, std::string_view source
 }
 
 std::optional<Scene> Scene::Load(const std::filesystem::path& file, std::string& error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) {
+    error = "cannot read the scene " + file.string() + ": it is a folder";
+    return std::nullopt;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = "cannot read the scene " + file.string();

@@ -26,11 +26,16 @@ class BusTrace {
   // Writes the trace to the file from now on (created or emptied first);
   // returns why it cannot, naming the file. An empty path stops writing.
   std::optional<std::string> SetFile(const std::filesystem::path& path);
+  // Why the file stopped taking lines (a full disk, ...), naming it;
+  // nullopt while every line reached it.
+  std::optional<std::string> FileError() const;
 
  private:
   mutable std::mutex mutex_;
   std::deque<std::string> lines_;
   std::ofstream file_;
+  std::filesystem::path path_;
+  std::optional<std::string> fileError_;
 };
 
 }  // namespace hw

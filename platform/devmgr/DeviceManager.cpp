@@ -73,10 +73,6 @@ class DeviceManager {
   }
 
   bool Load(SD_DEVICE_HANDLE bus, const std::u16string& deviceKey);
-  bool Empty() const {
-    std::lock_guard lock(mutex_);
-    return loaded_.empty();
-  }
   void Unload(SD_DEVICE_HANDLE bus);
   HANDLE Open(std::u16string_view name, DWORD access, DWORD share);
   std::vector<ActiveDevice> Devices() const;
@@ -260,10 +256,6 @@ std::string RegisterSdClientDriver(std::uint16_t manufacturer, std::uint16_t car
   if (status == ERROR_SUCCESS) return {};
   return "cannot register " + ToUtf8(dll) + " under HKEY_LOCAL_MACHINE\\" + ToUtf8(path) + " (registry error " +
          std::to_string(status) + ")";
-}
-
-void ClearActiveKeys() {
-  if (Manager().Empty()) RegDeleteKeyW(HKEY_LOCAL_MACHINE, DEVLOAD_ACTIVE_KEY);
 }
 
 bool LoadSdClientDriver(SD_DEVICE_HANDLE device, std::uint16_t manufacturer, std::uint16_t cardId,

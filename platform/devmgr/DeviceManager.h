@@ -9,7 +9,9 @@
 // with "Dll" (the driver library) and "Prefix" (its entry point prefix).
 // A loaded device has an active key HKEY_LOCAL_MACHINE\Drivers\Active\<nn>
 // holding "Key" (the path of the device key above), "ClientInfo" (the bus
-// device handle, pointer-sized) and "Name" (the device name).
+// device handle, pointer-sized) and "Name" (the device name). Active keys
+// live in the handheld's RAM (kernel/RegistryRam.h): each booted handheld
+// has its own, and no other process on the device root sees them.
 #pragma once
 
 #include <cstdint>
@@ -37,10 +39,6 @@ std::u16string SdClientDriverKey(std::uint16_t manufacturer, std::uint16_t cardI
 // success.
 std::string RegisterSdClientDriver(std::uint16_t manufacturer, std::uint16_t cardId, unsigned function,
                                    const std::u16string& dll, const std::u16string& prefix);
-
-// Active keys are the running system's: a new bus starts without any
-// left over from an earlier run on the same device root.
-void ClearActiveKeys();
 
 // Called by the SD bus driver on its thread. Load returns whether the
 // driver is loaded and has the device.

@@ -1,8 +1,10 @@
 // The registry functions of <winreg.h>. Each checks its arguments as the
-// platform does and forwards to the mounted store. Opened keys are handles
-// in their own table; a handle remembers the key's id, so a key deleted
-// meanwhile is told apart (ERROR_KEY_DELETED) from a handle that never
-// was (ERROR_INVALID_HANDLE).
+// platform does and forwards to the mounted store, or to the handheld's
+// RAM for the keys that live there (kernel/RegistryRam.h). Opened keys are
+// handles in their own table; a handle remembers the key's id, so a key
+// deleted meanwhile is told apart (ERROR_KEY_DELETED) from a handle that
+// never was (ERROR_INVALID_HANDLE), and its path, so that a path below it
+// finds the store it lives in.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "kernel/HandleTable.h"
 #include "kernel/RegistryNames.h"
+#include "kernel/RegistryRam.h"
 #include "kernel/RegistryStore.h"
 #include "kernel/Utf.h"
 #include "winbase.h"  // winreg.h uses its SECURITY_ATTRIBUTES
@@ -22,8 +25,10 @@ using reg::KeyId;
 using reg::RegistryStore;
 
 struct OpenKey {
-  std::weak_ptr<RegistryStore> store;  // the mount it was opened on
+  std::weak_ptr<RegistryStore> store;  // the mount (or its RAM) it was opened on
   KeyId id;
+  reg::Root root;
+  std::vector<std::string> path;  // from the root
 };
 
 HandleTable<OpenKey>& KeyHandles() {
@@ -40,6 +45,8 @@ bool IsPredefined(HKEY key) {
 struct Target {
   std::shared_ptr<RegistryStore> store;
   KeyId id = 0;
+  reg::Root root = reg::Root::LocalMachine;
+  std::vector<std::string> path;  // of the key, from the root
 };
 
 LONG Resolve(HKEY key, Target& target) {
@@ -48,15 +55,36 @@ LONG Resolve(HKEY key, Target& target) {
     // Nothing can be read before the host mounts the device's registry.
     if (!mounted) return ERROR_REGISTRY_IO_FAILED;
     reg::Root root = key == HKEY_LOCAL_MACHINE ? reg::Root::LocalMachine : reg::Root::CurrentUser;
-    target = Target{std::move(mounted), static_cast<KeyId>(root)};
+    target = Target{std::move(mounted), static_cast<KeyId>(root), root, {}};
     return ERROR_SUCCESS;
   }
   auto open = KeyHandles().Get(reinterpret_cast<std::uintptr_t>(key));
   if (!open) return ERROR_INVALID_HANDLE;
   auto store = open->store.lock();
-  if (!store || store != mounted) return ERROR_INVALID_HANDLE;  // from an earlier mount
-  target = Target{std::move(store), open->id};
+  // A handle from an earlier mount names nothing now.
+  if (!store || (store != mounted && store != reg::MountedRam())) return ERROR_INVALID_HANDLE;
+  target = Target{std::move(store), open->id, open->root, open->path};
   return ERROR_SUCCESS;
+}
+
+// Where the key at subPath below base lives: the store, the key to start
+// from and the path from there. A path that leads from a stored key into
+// the RAM keys starts again at the root of the RAM.
+struct Place {
+  Target base;
+  std::vector<std::string> relative;
+  std::vector<std::string> full;
+};
+
+Place Locate(const Target& base, std::vector<std::string> subPath) {
+  Place place{base, std::move(subPath), base.path};
+  place.full.insert(place.full.end(), place.relative.begin(), place.relative.end());
+  auto ram = reg::MountedRam();
+  if (ram && base.store != ram && reg::InRam(base.root, place.full)) {
+    place.base = Target{ram, static_cast<KeyId>(base.root), base.root, {}};
+    place.relative = place.full;
+  }
+  return place;
 }
 
 std::u16string_view Wide(LPCWSTR text) { return text ? std::u16string_view(text) : std::u16string_view(); }
@@ -78,8 +106,9 @@ LONG KeyPath(LPCWSTR subKey, std::vector<std::string>& path) {
   return ERROR_SUCCESS;
 }
 
-HKEY AddKeyHandle(const std::shared_ptr<RegistryStore>& store, KeyId id) {
-  return reinterpret_cast<HKEY>(KeyHandles().Add(std::make_shared<OpenKey>(OpenKey{store, id})));
+HKEY AddKeyHandle(const Place& place, KeyId id) {
+  return reinterpret_cast<HKEY>(
+      KeyHandles().Add(std::make_shared<OpenKey>(OpenKey{place.base.store, id, place.base.root, place.full})));
 }
 
 // A name for the caller's buffer of *count characters, terminator
@@ -126,10 +155,11 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, R
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
   if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  ce::Place place = ce::Locate(target, std::move(path));
   ce::reg::KeyId key = 0;
   bool created = false;
-  if (LONG rc = target.store->CreateKey(target.id, path, key, created)) return rc;
-  *phkResult = ce::AddKeyHandle(target.store, key);
+  if (LONG rc = place.base.store->CreateKey(place.base.id, place.relative, key, created)) return rc;
+  *phkResult = ce::AddKeyHandle(place, key);
   if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
 }
@@ -141,9 +171,10 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkR
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
   if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  ce::Place place = ce::Locate(target, std::move(path));
   ce::reg::KeyId key = 0;
-  if (LONG rc = target.store->OpenKey(target.id, path, key)) return rc;
-  *phkResult = ce::AddKeyHandle(target.store, key);
+  if (LONG rc = place.base.store->OpenKey(place.base.id, place.relative, key)) return rc;
+  *phkResult = ce::AddKeyHandle(place, key);
   return ERROR_SUCCESS;
 }
 
@@ -186,8 +217,15 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
   if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
-  // The whole subtree goes: subkeys, their values, the key's own values.
-  return target.store->DeleteKey(target.id, path);
+  ce::Place place = ce::Locate(target, std::move(path));
+  // The whole subtree goes: subkeys, their values, the key's own values;
+  // the RAM keys too when they are below it.
+  LONG rc = place.base.store->DeleteKey(place.base.id, place.relative);
+  auto ram = ce::reg::MountedRam();
+  if (ram && place.base.store != ram && !place.full.empty() && ce::reg::HoldsRam(place.base.root, place.full) &&
+      ram->DeleteKey(static_cast<ce::reg::KeyId>(place.base.root), place.full) == ERROR_SUCCESS)
+    return ERROR_SUCCESS;
+  return rc;
 }
 
 LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,

@@ -10,6 +10,7 @@
 
 #include "kernel/RegFile.h"
 #include "kernel/Registry.h"
+#include "kernel/RegistryRam.h"
 #include "kernel/RegistryStore.h"
 
 namespace ce {
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 
 std::mutex g_mountMutex;
 std::shared_ptr<reg::RegistryStore> g_store;
+std::shared_ptr<reg::RegistryStore> g_ram;
 
 std::string Quoted(const fs::path& file) { return "'" + file.string() + "'"; }
 
@@ -72,22 +74,34 @@ std::shared_ptr<RegistryStore> MountedRegistry() {
   std::lock_guard lock(g_mountMutex);
   return g_store;
 }
+std::shared_ptr<RegistryStore> MountedRam() {
+  std::lock_guard lock(g_mountMutex);
+  return g_ram;
+}
 }  // namespace reg
 
-std::optional<std::string> MountRegistry(const fs::path& databaseFile) {
+std::optional<std::string> MountRegistry(const fs::path& databaseFile, RegistryAccess access) {
   UnmountRegistry();
-  auto opened = reg::RegistryStore::Open(databaseFile);
+  auto opened = reg::RegistryStore::Open(databaseFile, access == RegistryAccess::ReadOnly
+                                                           ? reg::RegistryStore::Mode::ReadOnly
+                                                           : reg::RegistryStore::Mode::ReadWrite);
   if (auto* message = std::get_if<std::string>(&opened)) return *message;
+  std::shared_ptr<reg::RegistryStore> store = std::move(std::get<std::unique_ptr<reg::RegistryStore>>(opened));
+  if (access == RegistryAccess::ReadWrite) reg::ForgetStoredRamKeys(*store);
+  // A fresh RAM with every boot.
+  std::shared_ptr<reg::RegistryStore> ram = reg::RegistryStore::InMemory();
   std::lock_guard lock(g_mountMutex);
-  g_store = std::move(std::get<std::unique_ptr<reg::RegistryStore>>(opened));
+  g_store = std::move(store);
+  g_ram = std::move(ram);
   return std::nullopt;
 }
 
 void UnmountRegistry() {
-  std::shared_ptr<reg::RegistryStore> store;
+  std::shared_ptr<reg::RegistryStore> store, ram;
   {
     std::lock_guard lock(g_mountMutex);
     store.swap(g_store);
+    ram.swap(g_ram);
   }
   // The database closes here, or when the last call still using it ends.
 }
@@ -121,7 +135,11 @@ std::optional<std::string> ImportRegistryFile(const fs::path& regFile) {
     return Quoted(regFile) + ", line " + std::to_string(error->line) + ": " + error->message +
            ". Nothing was imported.";
   }
-  if (auto error = store->Apply(std::get<std::vector<reg::Edit>>(parsed))) {
+  // What a file says about the RAM keys (an export of an older build
+  // carries them) describes a system that is not running: left out.
+  auto& edits = std::get<std::vector<reg::Edit>>(parsed);
+  std::erase_if(edits, [](const reg::Edit& edit) { return reg::InRam(edit.root, edit.path); });
+  if (auto error = store->Apply(edits)) {
     return failed + *error + ". Nothing was imported.";
   }
   return std::nullopt;

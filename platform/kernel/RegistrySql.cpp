@@ -2,14 +2,62 @@
 
 namespace ce::reg {
 
-Database::Database(const std::filesystem::path& file) {
+namespace {
+
+// The file as an SQLite URI, so that query parameters can be given.
+std::string FileUri(const std::filesystem::path& file, const char* parameters) {
+  std::string uri = "file:";
+  for (unsigned char c : std::filesystem::absolute(file).string()) {
+    if (c == '%' || c == '?' || c == '#' || c <= ' ' || c >= 0x7F) {
+      static const char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 15];
+    } else {
+      uri += static_cast<char>(c);
+    }
+  }
+  return uri + parameters;
+}
+
+// The connection keeps the errno of its last failed file operation; it
+// belongs to this failure only when the failure is one of those.
+int SystemErrorOf(sqlite3* db, int code) {
+  int primary = code & 0xFF;
+  return primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN ? sqlite3_system_errno(db) : 0;
+}
+
+}  // namespace
+
+Database::Database(const std::filesystem::path& file, Access access) {
+  std::string name;
+  int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+  switch (access) {
+    case Access::ReadWrite:
+      name = FileUri(file, "");
+      flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+      break;
+    case Access::ReadOnly:
+      name = FileUri(file, "?mode=ro");
+      flags |= SQLITE_OPEN_READONLY;
+      break;
+    case Access::Snapshot:
+      // Nobody may be writing it: the file cannot be written here, and a
+      // writer elsewhere would need the index this folder cannot hold.
+      name = FileUri(file, "?mode=ro&immutable=1");
+      flags |= SQLITE_OPEN_READONLY;
+      break;
+    case Access::Memory:
+      name = ":memory:";
+      flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY;
+      break;
+  }
   sqlite3* raw = nullptr;
-  int rc =
-      sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
   db_.reset(raw);
   if (rc != SQLITE_OK) {
     std::string message = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-    throw SqlError(rc, message);
+    throw SqlError(rc, message, raw ? SystemErrorOf(raw, rc) : 0);
   }
   sqlite3_extended_result_codes(raw, 1);
 }
@@ -19,7 +67,7 @@ void Database::Exec(const char* sql) {
   if (rc != SQLITE_OK) Fail(rc);
 }
 
-void Database::Fail(int code) const { throw SqlError(code, sqlite3_errmsg(db_.get())); }
+void Database::Fail(int code) const { throw SqlError(code, sqlite3_errmsg(db_.get()), SystemErrorOf(db_.get(), code)); }
 
 Statement::Statement(const Database& db, std::string_view sql) : db_(db) {
   sqlite3_stmt* raw = nullptr;
@@ -83,16 +131,22 @@ std::vector<BYTE> Statement::Run::Blob(int column) const {
   return data ? std::vector<BYTE>(data, data + size) : std::vector<BYTE>();
 }
 
-Transaction::Transaction(Database& db, Kind kind) : db_(db) {
-  db_.Exec(kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+Transaction::Transaction(Database& db, Kind kind) : db_(db), nested_(sqlite3_get_autocommit(db.get()) == 0) {
+  if (nested_) db_.Exec("SAVEPOINT part");
+  else db_.Exec(kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 
 Transaction::~Transaction() {
-  if (open_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+  if (!open_) return;
+  if (nested_) {
+    sqlite3_exec(db_.get(), "ROLLBACK TO part; RELEASE part", nullptr, nullptr, nullptr);
+  } else if (sqlite3_get_autocommit(db_.get()) == 0) {
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
 }
 
 void Transaction::Commit() {
-  db_.Exec("COMMIT");
+  db_.Exec(nested_ ? "RELEASE part" : "COMMIT");
   open_ = false;
 }
 

@@ -20,17 +20,27 @@ namespace ce::reg {
 
 class SqlError : public std::runtime_error {
  public:
-  SqlError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  SqlError(int code, const std::string& message, int systemError = 0)
+      : std::runtime_error(message), code_(code), systemError_(systemError) {}
   int code() const { return code_; }
+  // The errno of the file operation that failed, or 0.
+  int systemError() const { return systemError_; }
 
  private:
   int code_;
+  int systemError_;
 };
 
 class Database {
  public:
-  // Opens (creating if absent) the file; throws SqlError when it cannot.
-  explicit Database(const std::filesystem::path& file);
+  enum class Access {
+    ReadWrite,  // created if absent
+    ReadOnly,   // never written, never created
+    Snapshot,   // read-only, from a folder where not even the shared-memory index may be made
+    Memory,     // a private database in this process's memory; the path is not used
+  };
+  // Opens the file; throws SqlError when it cannot.
+  explicit Database(const std::filesystem::path& file, Access access = Access::ReadWrite);
   sqlite3* get() const { return db_.get(); }
   // Runs SQL without results (pragmas, schema); throws on failure.
   void Exec(const char* sql);
@@ -86,7 +96,9 @@ class Statement {
 };
 
 // BEGIN (read) or BEGIN IMMEDIATE (write, so the busy timeout applies to
-// taking the write lock); rolls back unless committed.
+// taking the write lock); rolls back unless committed. Inside a transaction
+// already open on the connection it is a savepoint of that one: committing
+// releases the savepoint, and only the outer commit makes it durable.
 class Transaction {
  public:
   enum class Kind { Read, Write };
@@ -98,6 +110,7 @@ class Transaction {
 
  private:
   Database& db_;
+  bool nested_;
   bool open_ = true;
 };
 

@@ -1,5 +1,7 @@
 #include "kernel/RegistryStore.h"
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 #include "kernel/RegistryNames.h"
@@ -58,18 +60,44 @@ std::string PragmaText(Database& db, const char* sql) {
   return run.Next() ? run.Text(0) : std::string();
 }
 
-enum class Advice { Access, Replace };
+// What the person can do about a registry that cannot be used. Only a
+// file that is damaged or not a registry at all is worth moving aside; a
+// sound file on a full disk or behind the wrong permissions is not.
+enum class Advice { Access, Room, Keep, Replace };
 
 std::string MountProblem(const fs::path& file, const std::string& reason, Advice advice) {
   std::string message = "The registry database '" + file.string() + "' cannot be used: " + reason + ".";
-  if (advice == Advice::Access) {
-    message += " Check that the folder exists and that you may read and write the file.";
-  } else {
-    message +=
-        " The file was left as it is. To start with a fresh registry, move the file aside; to restore a "
-        "saved registry, move it aside and run `ondrel --import-registry FILE` on a .reg file exported earlier.";
+  switch (advice) {
+    case Advice::Access:
+      message += " Check that the folder exists and that you may read and write the file.";
+      break;
+    case Advice::Room:
+      message += " Make room on the disk and start again; the file was left as it is.";
+      break;
+    case Advice::Keep:
+      message += " The file was left as it is.";
+      break;
+    case Advice::Replace:
+      message +=
+          " The file was left as it is. To start with a fresh registry, move the file aside; to restore a "
+          "saved registry, move it aside and run `ondrel --import-registry FILE` on a .reg file exported earlier.";
+      break;
   }
   return message;
+}
+
+bool IsPermissionProblem(const SqlError& error) {
+  int code = error.code() & 0xFF;
+  return code == SQLITE_CANTOPEN || code == SQLITE_PERM || code == SQLITE_READONLY || code == SQLITE_AUTH ||
+         error.systemError() == EACCES || error.systemError() == EPERM;
+}
+
+Advice AdviceFor(const SqlError& error) {
+  int code = error.code() & 0xFF;
+  if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) return Advice::Replace;
+  if (IsRoomProblem(error)) return Advice::Room;
+  if (IsPermissionProblem(error)) return Advice::Access;
+  return Advice::Keep;
 }
 
 std::string ProblemOf(const SqlError& error) {
@@ -79,11 +107,29 @@ std::string ProblemOf(const SqlError& error) {
     case SQLITE_CORRUPT:
       return std::string("it is damaged (") + error.what() + ")";
     default:
-      return error.what();
+      return CauseOf(error);
   }
 }
 
 }  // namespace
+
+bool IsRoomProblem(const SqlError& error) {
+  int errnum = error.systemError();
+  return (error.code() & 0xFF) == SQLITE_FULL || errnum == ENOSPC || errnum == EDQUOT || errnum == EFBIG;
+}
+
+std::string CauseOf(const SqlError& error) {
+  int errnum = error.systemError();
+  if (errnum == ENOSPC || ((error.code() & 0xFF) == SQLITE_FULL && errnum == 0)) return "the disk is full";
+  if (IsRoomProblem(error)) return std::string("there is no room to write it (") + std::strerror(errnum) + ")";
+  if (errnum == EROFS) return "the disk is read-only";
+  if ((error.code() & 0xFF) == SQLITE_READONLY || errnum == EACCES || errnum == EPERM)
+    return "the registry file is read-only";
+  if ((error.code() & 0xFF) == SQLITE_BUSY) return "another program kept the registry locked";
+  std::string cause = error.what();
+  if (errnum != 0) cause += std::string(" (") + std::strerror(errnum) + ")";
+  return cause;
+}
 
 struct RegistryStore::Statements {
   explicit Statements(const Database& db)
@@ -102,85 +148,135 @@ struct RegistryStore::Statements {
         enumKey(db, "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2"),
         enumValue(db, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY folded LIMIT 1 OFFSET ?2"),
         allKeys(db, "SELECT id, parent, name FROM keys WHERE parent IS NOT NULL ORDER BY parent, folded"),
-        allValues(db, "SELECT key, name, type, data FROM vals ORDER BY key, folded") {}
+        allValues(db, "SELECT key, name, type, data FROM vals ORDER BY key, folded"),
+        keyOf(db, "SELECT parent, name FROM keys WHERE id = ?1") {}
 
   Statement keyExists, child, insertKey, deleteSubtreeValues, deleteSubtreeKeys, upsert, query, deleteValue, enumKey,
-      enumValue, allKeys, allValues;
+      enumValue, allKeys, allValues, keyOf;
 };
 
 RegistryStore::RegistryStore(Token, const fs::path& file, Database db) : file_(file), db_(std::move(db)) {}
 
 RegistryStore::~RegistryStore() = default;
 
-std::variant<std::unique_ptr<RegistryStore>, std::string> RegistryStore::Open(const fs::path& file) {
+namespace {
+
+// Creates the schema in a database that is absent or empty. Another
+// process may be creating it at the same moment; the write lock decides
+// who does.
+std::optional<std::string> CreateIfEmpty(const fs::path& file, Database& db) {
+  if (PragmaInt(db, "SELECT count(*) FROM sqlite_master") != 0 || PragmaInt(db, "PRAGMA application_id") != 0)
+    return std::nullopt;
+  if (PragmaText(db, "PRAGMA journal_mode = WAL") != "wal")
+    return MountProblem(file, "its folder does not support shared access (WAL)", Advice::Access);
+  Transaction create(db, Transaction::Kind::Write);
+  if (PragmaInt(db, "SELECT count(*) FROM sqlite_master") == 0) db.Exec(kSchema);
+  create.Commit();
+  return std::nullopt;
+}
+
+// Looks before anything changes: a damaged or foreign file stays as it
+// is, byte for byte.
+std::optional<std::string> CheckSound(const fs::path& file, Database& db) {
+  std::string check = PragmaText(db, "PRAGMA quick_check");
+  if (check != "ok") return MountProblem(file, "it is damaged (" + check + ")", Advice::Replace);
+  return std::nullopt;
+}
+
+std::optional<std::string> CheckIsRegistry(const fs::path& file, Database& db) {
+  if (PragmaInt(db, "SELECT count(*) FROM sqlite_master") == 0) {
+    return MountProblem(file, "it is empty", Advice::Replace);
+  }
+  std::int64_t applicationId = PragmaInt(db, "PRAGMA application_id");
+  std::int64_t version = PragmaInt(db, "PRAGMA user_version");
+  if (applicationId != kApplicationId) return MountProblem(file, "it is not a registry database", Advice::Replace);
+  if (version != kSchemaVersion) {
+    return MountProblem(file,
+                        "its layout version is " + std::to_string(version) + ", this handheld reads version " +
+                            std::to_string(kSchemaVersion),
+                        Advice::Replace);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<std::unique_ptr<RegistryStore>, std::string> RegistryStore::Open(const fs::path& file, Mode mode) {
   std::error_code ec;
   auto status = fs::status(file, ec);
   if (fs::exists(status) && !fs::is_regular_file(status)) {
     return MountProblem(file, "it is not a regular file", Advice::Replace);
   }
+  if (mode == Mode::ReadOnly && !fs::exists(status)) return MountProblem(file, "there is no such file", Advice::Keep);
   std::unique_ptr<RegistryStore> store;
   try {
-    Database db(file);
-    // SQLite falls back to reading only when the file is write-protected;
-    // a registry that silently drops every write is worse than none.
-    if (sqlite3_db_readonly(db.get(), "main") == 1) {
-      return MountProblem(file, "it is write-protected", Advice::Access);
-    }
-    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
-    // Look before changing anything: a damaged or foreign file stays as
-    // it is, byte for byte.
-    std::string check = PragmaText(db, "PRAGMA quick_check");
-    if (check != "ok") return MountProblem(file, "it is damaged (" + check + ")", Advice::Replace);
-
-    if (PragmaInt(db, "SELECT count(*) FROM sqlite_master") == 0 && PragmaInt(db, "PRAGMA application_id") == 0) {
-      // Absent or empty: a new registry. Another process may be creating
-      // it at the same moment; the write lock decides who does.
-      if (PragmaText(db, "PRAGMA journal_mode = WAL") != "wal") {
-        return MountProblem(file, "its folder does not support shared access (WAL)", Advice::Access);
+    std::optional<Database> db;
+    if (mode == Mode::ReadWrite) {
+      db.emplace(file);
+      // SQLite falls back to reading only when the file is write-protected;
+      // a registry that silently drops every write is worse than none.
+      if (sqlite3_db_readonly(db->get(), "main") == 1) {
+        return MountProblem(file, "it is write-protected", Advice::Access);
       }
-      Transaction create(db, Transaction::Kind::Write);
-      if (PragmaInt(db, "SELECT count(*) FROM sqlite_master") == 0) db.Exec(kSchema);
-      create.Commit();
+      sqlite3_busy_timeout(db->get(), kBusyTimeoutMs);
+      if (auto problem = CheckSound(file, *db)) return *problem;
+      if (auto problem = CreateIfEmpty(file, *db)) return *problem;
+    } else {
+      db.emplace(file, Database::Access::ReadOnly);
+      sqlite3_busy_timeout(db->get(), kBusyTimeoutMs);
+      try {
+        PragmaInt(*db, "PRAGMA user_version");
+      } catch (const SqlError& error) {
+        // A folder where not even the shared-memory index can be made
+        // holds no writer either: read the file as it stands.
+        if (!IsPermissionProblem(error)) throw;
+        db.emplace(file, Database::Access::Snapshot);
+      }
+      if (auto problem = CheckSound(file, *db)) return *problem;
     }
-
-    std::int64_t applicationId = PragmaInt(db, "PRAGMA application_id");
-    std::int64_t version = PragmaInt(db, "PRAGMA user_version");
-    if (applicationId != kApplicationId) {
-      return MountProblem(file, "it is not a registry database", Advice::Replace);
-    }
-    if (version != kSchemaVersion) {
-      return MountProblem(file,
-                          "its layout version is " + std::to_string(version) + ", this handheld reads version " +
-                              std::to_string(kSchemaVersion),
-                          Advice::Replace);
-    }
-    store = std::make_unique<RegistryStore>(Token{}, file, std::move(db));
+    if (auto problem = CheckIsRegistry(file, *db)) return *problem;
+    store = std::make_unique<RegistryStore>(Token{}, file, std::move(*db));
   } catch (const SqlError& error) {
-    bool access = (error.code() & 0xFF) == SQLITE_CANTOPEN || (error.code() & 0xFF) == SQLITE_PERM ||
-                  (error.code() & 0xFF) == SQLITE_READONLY;
-    return MountProblem(file, ProblemOf(error), access ? Advice::Access : Advice::Replace);
+    return MountProblem(file, ProblemOf(error), AdviceFor(error));
   }
 
   try {
     // Preparing every statement also checks that the tables are ours.
-    store->Prepare();
+    store->Prepare(mode == Mode::ReadWrite);
     if (!store->KeyExists(static_cast<KeyId>(Root::LocalMachine)) ||
         !store->KeyExists(static_cast<KeyId>(Root::CurrentUser))) {
       return MountProblem(file, "its root keys are missing", Advice::Replace);
     }
+  } catch (const SqlError& error) {
+    return MountProblem(file, "its tables are not those of a registry (" + std::string(error.what()) + ")",
+                        Advice::Replace);
+  }
+  if (mode == Mode::ReadOnly) return store;
+  try {
     if (PragmaText(store->db_, "PRAGMA journal_mode = WAL") != "wal") {
       return MountProblem(file, "it cannot be switched to shared access (WAL)", Advice::Access);
     }
     // Every commit reaches the disk before the call that made it returns.
     store->db_.Exec("PRAGMA synchronous = FULL");
   } catch (const SqlError& error) {
-    return MountProblem(file, "its tables are not those of a registry (" + std::string(error.what()) + ")",
-                        Advice::Replace);
+    return MountProblem(file, ProblemOf(error), AdviceFor(error));
   }
   return store;
 }
 
-void RegistryStore::Prepare() { sql_ = std::make_unique<Statements>(db_); }
+std::unique_ptr<RegistryStore> RegistryStore::InMemory() {
+  Database db({}, Database::Access::Memory);
+  db.Exec(kSchema);
+  auto store = std::make_unique<RegistryStore>(Token{}, fs::path(), std::move(db));
+  store->Prepare(false);
+  return store;
+}
+
+void RegistryStore::Prepare(bool keepTogether) {
+  sql_ = std::make_unique<Statements>(db_);
+  writes_ = std::make_unique<RegistryWrites>(
+      db_, file_, [this](KeyId key) { return KeyPath(key); }, keepTogether);
+}
 
 bool RegistryStore::KeyExists(KeyId key) { return sql_->keyExists.Start().Bind(1, key).Next(); }
 
@@ -221,28 +317,35 @@ void RegistryStore::Upsert(KeyId key, const Value& value) {
       .Exec();
 }
 
-LONG RegistryStore::Failure(const SqlError& error) {
-  switch (error.code() & 0xFF) {
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return ERROR_REGISTRY_CORRUPT;
-    case SQLITE_NOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-      return ERROR_ACCESS_DENIED;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return ERROR_SHARING_VIOLATION;
-    default:
-      return ERROR_REGISTRY_IO_FAILED;
+LONG RegistryStore::Failure(const SqlError& error) { return ErrorCodeOf(error); }
+
+std::string RegistryStore::KeyPath(KeyId key) {
+  std::vector<std::string> names;
+  try {
+    while (key != static_cast<KeyId>(Root::LocalMachine) && key != static_cast<KeyId>(Root::CurrentUser)) {
+      auto run = sql_->keyOf.Start();
+      run.Bind(1, key);
+      if (!run.Next()) return "a key that is gone";
+      names.push_back(run.Text(1));
+      key = run.Int(0);
+    }
+  } catch (const SqlError&) {
+    return "a key that cannot be read";
   }
+  std::string path = RootName(static_cast<Root>(key));
+  for (auto it = names.rbegin(); it != names.rend(); ++it) path += "\\" + *it;
+  return path;
+}
+
+void RegistryStore::EndGroup() {
+  std::lock_guard lock(mutex_);
+  writes_->EndGroup();
 }
 
 LONG RegistryStore::CreateKey(KeyId base, std::span<const std::string> path, KeyId& key, bool& created) {
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  WriteTarget target{base, {path.begin(), path.end()}, {}};
+  return writes_->Run(target, [&] {
     if (!KeyExists(base)) return ERROR_KEY_DELETED;
     key = base;
     created = false;
@@ -255,11 +358,8 @@ LONG RegistryStore::CreateKey(KeyId base, std::span<const std::string> path, Key
         created = true;
       }
     }
-    write.Commit();
     return ERROR_SUCCESS;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+  });
 }
 
 LONG RegistryStore::OpenKey(KeyId base, std::span<const std::string> path, KeyId& key) {
@@ -280,30 +380,25 @@ LONG RegistryStore::OpenKey(KeyId base, std::span<const std::string> path, KeyId
 LONG RegistryStore::DeleteKey(KeyId base, std::span<const std::string> path) {
   if (path.empty()) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  WriteTarget target{base, {path.begin(), path.end()}, {}};
+  return writes_->Run(target, [&] {
     if (!KeyExists(base)) return ERROR_KEY_DELETED;
     auto found = Walk(base, path);
     if (!found) return ERROR_FILE_NOT_FOUND;
     Delete(*found);
-    write.Commit();
     return ERROR_SUCCESS;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+  });
 }
 
 LONG RegistryStore::SetValue(KeyId key, const Value& value) {
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  // The default value has an empty name; reports call it by its usual one.
+  WriteTarget target{key, {}, value.name.empty() ? "(Default)" : value.name};
+  return writes_->Run(target, [&] {
     if (!KeyExists(key)) return ERROR_KEY_DELETED;
     Upsert(key, value);
-    write.Commit();
     return ERROR_SUCCESS;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+  });
 }
 
 LONG RegistryStore::QueryValue(KeyId key, std::string_view name, Value& value) {
@@ -325,16 +420,12 @@ LONG RegistryStore::QueryValue(KeyId key, std::string_view name, Value& value) {
 
 LONG RegistryStore::DeleteValue(KeyId key, std::string_view name) {
   std::lock_guard lock(mutex_);
-  try {
-    Transaction write(db_, Transaction::Kind::Write);
+  WriteTarget target{key, {}, name.empty() ? "(Default)" : std::string(name)};
+  return writes_->Run(target, [&] {
     if (!KeyExists(key)) return ERROR_KEY_DELETED;
     sql_->deleteValue.Start().Bind(1, key).Bind(2, FoldName(name)).Exec();
-    bool deleted = sqlite3_changes(db_.get()) > 0;
-    write.Commit();
-    return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-  } catch (const SqlError& error) {
-    return Failure(error);
-  }
+    return sqlite3_changes(db_.get()) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  });
 }
 
 LONG RegistryStore::EnumKey(KeyId key, DWORD index, std::string& name) {

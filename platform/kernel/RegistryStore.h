@@ -15,15 +15,30 @@
 
 #include "kernel/RegistryData.h"
 #include "kernel/RegistrySql.h"
+#include "kernel/RegistryWrites.h"
 
 namespace ce::reg {
 
+// Why a database operation failed, in words for the person at the device
+// ("the disk is full", "the registry file is read-only", ...).
+std::string CauseOf(const SqlError& error);
+// The disk (or the file's allowance on it) has no room for the write.
+bool IsRoomProblem(const SqlError& error);
+
 class RegistryStore {
  public:
-  // Opens the database, creating it with the schema when the file is
-  // absent or empty. A file that cannot be opened, is damaged or is not a
-  // registry is left as it is; the result is then a message for the user.
-  static std::variant<std::unique_ptr<RegistryStore>, std::string> Open(const std::filesystem::path& file);
+  enum class Mode {
+    ReadWrite,  // created with the schema when the file is absent or empty
+    ReadOnly,   // only read: the file must exist; it is never changed
+  };
+  // Opens the database. A file that cannot be opened, is damaged or is
+  // not a registry is left as it is; the result is then a message for the
+  // user.
+  static std::variant<std::unique_ptr<RegistryStore>, std::string> Open(const std::filesystem::path& file,
+                                                                        Mode mode = Mode::ReadWrite);
+  // A registry of this process alone, in its memory, gone with it: the
+  // device's RAM, for the keys that live there.
+  static std::unique_ptr<RegistryStore> InMemory();
 
   struct Token {  // only Open constructs a store
    private:
@@ -57,8 +72,13 @@ class RegistryStore {
   // PRAGMA quick_check; nullopt when the database is sound.
   std::optional<std::string> CheckIntegrity();
 
+  // Commits the writes the calling thread kept together while it handled
+  // a message (kernel/RegistryWrites.h).
+  void EndGroup();
+
  private:
-  void Prepare();
+  void Prepare(bool keepTogether);
+  std::string KeyPath(KeyId key);
   bool KeyExists(KeyId key);
   std::optional<KeyId> Child(KeyId parent, std::string_view folded);
   std::optional<KeyId> Walk(KeyId base, std::span<const std::string> path);
@@ -73,6 +93,7 @@ class RegistryStore {
   // Prepared once; declared after db_ so they are finalized before it closes.
   struct Statements;
   std::unique_ptr<Statements> sql_;
+  std::unique_ptr<RegistryWrites> writes_;  // goes first: it may still commit
 };
 
 // The store MountRegistry opened, or nullptr. Callers keep the pointer for

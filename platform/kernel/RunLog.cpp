@@ -21,9 +21,14 @@ class RunLog {
     std::lock_guard lock(mutex_);
     if (file_) {
       // Flushed line by line: a run that is killed still leaves its log.
-      std::fwrite(line.data(), 1, line.size(), file_.get());
-      std::fputc('\n', file_.get());
-      std::fflush(file_.get());
+      bool written = std::fwrite(line.data(), 1, line.size(), file_.get()) == line.size();
+      written = std::fputc('\n', file_.get()) != EOF && written;
+      written = std::fflush(file_.get()) == 0 && written;
+      if (!written) {
+        fileError_ = "cannot write the run's log to " + path_.string() + ": " + std::strerror(errno) +
+                     "; the lines from \"" + line + "\" on are missing";
+        file_.reset();
+      }
     }
     if (lines_.size() == kRunLogMemoryLines) lines_.pop_front();
     lines_.push_back(std::move(line));
@@ -47,13 +52,22 @@ class RunLog {
     }
     std::lock_guard lock(mutex_);
     file_ = std::move(file);
+    path_ = path;
+    fileError_.reset();
     return std::nullopt;
+  }
+
+  std::optional<std::string> FileError() const {
+    std::lock_guard lock(mutex_);
+    return fileError_;
   }
 
  private:
   mutable std::mutex mutex_;
   std::deque<std::string> lines_;
   FilePtr file_;
+  std::filesystem::path path_;
+  std::optional<std::string> fileError_;
 };
 
 RunLog& TheRunLog() {
@@ -81,5 +95,7 @@ std::vector<std::string> RunLogLines() { return TheRunLog().Lines(); }
 void ClearRunLog() { TheRunLog().Clear(); }
 
 std::optional<std::string> SetRunLogFile(const std::filesystem::path& path) { return TheRunLog().SetFile(path); }
+
+std::optional<std::string> RunLogFileError() { return TheRunLog().FileError(); }
 
 }  // namespace ce

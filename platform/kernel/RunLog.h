@@ -26,6 +26,9 @@ void ClearRunLog();  // the in-memory lines only
 // empty path stops writing to a file. Returns why the file cannot be
 // written, naming it; the previous log file then stays in use.
 std::optional<std::string> SetRunLogFile(const std::filesystem::path& path);
+// Why the log file stopped taking lines (a full disk, ...), naming it;
+// nullopt while every line reached it.
+std::optional<std::string> RunLogFileError();
 
 // The text with each line break (CR, LF or CR LF) turned into one space.
 std::string SingleLine(std::string_view text);

@@ -19,7 +19,6 @@ SdBus* CurrentSdBus() {
 
 SdBus::SdBus(hw::SdHost& host) : host_(host) {
   StartDeviceManager();
-  ClearActiveKeys();
   thread_ = std::thread([this] { Run(); });
   {
     std::lock_guard lock(currentMutex);

@@ -1,5 +1,6 @@
 #include "user/Desktop.h"
 
+#include "user/DeviceWindows.h"
 #include "user/WindowManager.h"
 #include "windows.h"
 
@@ -30,6 +31,7 @@ HWND ProgramMainWindow() {
 }
 
 void DestroyThreadWindows() {
+  DeviceWindows::Get().ReleaseClaim();
   auto& wm = WindowManager::Get();
   const auto thread = std::this_thread::get_id();
   for (;;) {

@@ -1,15 +1,21 @@
 #include "user/DeviceWindows.h"
 
-#include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <fstream>
-#include <sstream>
+#include <functional>
 #include <system_error>
+#include <thread>
 
 #include "kernel/Kernel.h"
+#include "kernel/ProgramLoader.h"
+#include "kernel/RunLog.h"
 #include "kernel/Utf.h"
 #include "user/WindowManager.h"
 
@@ -18,7 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool ProcessAlive(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
+// How long a search waits for another program that is making its window.
+constexpr auto kClaimPatience = std::chrono::seconds(10);
+constexpr char kClaimFile[] = "claim";
 
 std::string Hex(std::uintptr_t value) {
   char buffer[32];
@@ -50,6 +58,111 @@ void WriteFileAtomically(const fs::path& path, const std::string& content) {
   fs::rename(temp, path, ec);
 }
 
+bool WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string ReadAll(int fd) {
+  std::string bytes;
+  char buffer[512];
+  ssize_t n;
+  while ((n = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+  return bytes;
+}
+
+// A record's lines: program, class, title (the title runs to the end).
+void ParseContent(const std::string& content, RemoteWindow& window, std::string& cls) {
+  auto first = content.find('\n');
+  auto second = first == std::string::npos ? std::string::npos : content.find('\n', first + 1);
+  if (second == std::string::npos) return;
+  window.program = content.substr(0, first);
+  cls = content.substr(first + 1, second - first - 1);
+  window.title = content.substr(second + 1);
+}
+
+enum class Liveness { Live, Gone, Vanished };
+
+// Whether the window of the record at path still exists: its owner holds
+// the record's lock for as long as it does. A record found gone is
+// removed, unless its owner has just replaced it with a new one.
+Liveness Probe(const fs::path& path, std::string& content) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return Liveness::Vanished;
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+      // Held (or not to be told): the window is taken to be there.
+      content = ReadAll(fd);
+      ::close(fd);
+      return Liveness::Live;
+    }
+    struct stat opened {}, named {};
+    bool same = ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_ino == named.st_ino &&
+                opened.st_dev == named.st_dev;
+    if (same) ::unlink(path.c_str());  // left behind by a program that was killed
+    ::close(fd);
+    if (same) return Liveness::Gone;
+  }
+  return Liveness::Vanished;
+}
+
+// The root's claim as one thread holds it.
+struct Claim {
+  int fd = -1;
+  ~Claim() { Release(); }
+  void Release() {
+    if (fd >= 0) ::close(fd);  // closing gives up the lock
+    fd = -1;
+  }
+  // Waits for the claim; false when it cannot be had (no folder, or
+  // another program kept it past all patience).
+  bool Take(const fs::path& folder) {
+    if (fd >= 0) return true;
+    int file = ::open((folder / kClaimFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (file < 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + kClaimPatience;
+    while (::flock(file, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() > deadline) {
+        LogLine("device windows: another program kept the claim on " + folder.string() +
+                " too long; going on without it");
+        ::close(file);
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    fd = file;
+    return true;
+  }
+};
+
+thread_local Claim t_claim;
+
+// Offers every live record of another process, with its window's class,
+// until stop says so.
+void Scan(const fs::path& folder, const std::function<bool(const RemoteWindow&, const std::string&)>& stop) {
+  std::error_code ec;
+  const long self = ::getpid();
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    auto window = ParseName(entry.path().filename().string());
+    if (!window || window->pid == self) continue;
+    std::string content, cls;
+    if (Probe(entry.path(), content) != Liveness::Live) continue;
+    ParseContent(content, *window, cls);
+    if (stop(*window, cls)) return;
+  }
+}
+
+std::string RunningProgramName() {
+  auto path = ModulePathOf(RunningProgram());
+  return path ? path->stem().string() : std::string();
+}
+
 }  // namespace
 
 DeviceWindows& DeviceWindows::Get() {
@@ -67,52 +180,92 @@ void DeviceWindows::Publish(HWND window, std::u16string_view className, std::u16
   if (folder.empty()) return;
   std::error_code ec;
   fs::create_directories(folder, ec);
-  fs::path file = folder / (std::to_string(::getpid()) + "-" + Hex(reinterpret_cast<std::uintptr_t>(window)));
-  WriteFileAtomically(file, ToUtf8(className) + "\n" + ToUtf8(title));
-  std::lock_guard lock(mutex_);
-  published_[window] = file;
+  const std::string self = std::to_string(::getpid());
+  {
+    std::lock_guard lock(mutex_);
+    // A request left for an earlier process with our id is not for us;
+    // nobody can address us before our first record is there.
+    if (publishedCount_ == 0) fs::remove(folder / ("raise-" + self), ec);
+  }
+  fs::path file = folder / (self + "-" + Hex(reinterpret_cast<std::uintptr_t>(window)));
+  fs::path temp = file;
+  temp += ".tmp";
+  // Locked before it can be seen under its name, so nobody takes it for
+  // the record of a window that is gone.
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  if (::flock(fd, LOCK_EX) != 0 ||
+      !WriteAll(fd, RunningProgramName() + "\n" + ToUtf8(className) + "\n" + ToUtf8(title)) ||
+      ::rename(temp.c_str(), file.c_str()) != 0) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return;
+  }
+  int previous = -1;
+  {
+    std::lock_guard lock(mutex_);
+    auto [it, added] = published_.try_emplace(window, Record{file, fd});
+    if (!added) {
+      previous = it->second.fd;
+      it->second = Record{file, fd};
+    } else {
+      ++publishedCount_;
+    }
+  }
+  if (previous >= 0) ::close(previous);  // after the new record took its place
+  t_claim.Release();
 }
 
 void DeviceWindows::Withdraw(HWND window) {
-  fs::path file;
+  Record record;
   {
     std::lock_guard lock(mutex_);
     auto it = published_.find(window);
     if (it == published_.end()) return;
-    file = it->second;
+    record = it->second;
     published_.erase(it);
   }
-  std::error_code ec;
-  fs::remove(file, ec);
+  ::unlink(record.file.c_str());
+  ::close(record.fd);
 }
 
 std::optional<RemoteWindow> DeviceWindows::Find(const std::u16string* foldedClass, const std::u16string* title) {
   fs::path folder = Folder();
+  if (folder.empty()) return std::nullopt;
   std::error_code ec;
-  if (folder.empty() || !fs::is_directory(folder, ec)) return std::nullopt;
-  const long self = ::getpid();
-  for (const auto& entry : fs::directory_iterator(folder, ec)) {
-    auto window = ParseName(entry.path().filename().string());
-    if (!window || window->pid == self) continue;
-    if (!ProcessAlive(window->pid)) {
-      fs::remove(entry.path(), ec);  // left behind by a program that was killed
-      continue;
-    }
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::string cls, name;
-    std::getline(in, cls);
-    std::getline(in, name, '\0');
-    if (foldedClass && FoldName(ToUtf16(cls)) != *foldedClass) continue;
-    if (title && ToUtf16(name) != *title) continue;
-    return window;
-  }
-  return std::nullopt;
+  fs::create_directories(folder, ec);
+  t_claim.Take(folder);
+  std::optional<RemoteWindow> match;
+  Scan(folder, [&](const RemoteWindow& window, const std::string& cls) {
+    if (foldedClass && FoldName(ToUtf16(cls)) != *foldedClass) return false;
+    if (title && ToUtf16(window.title) != *title) return false;
+    match = window;
+    return true;
+  });
+  if (match) t_claim.Release();
+  return match;
+}
+
+void DeviceWindows::ReleaseClaim() { t_claim.Release(); }
+
+std::vector<RemoteWindow> DeviceWindows::OthersWindows() {
+  std::vector<RemoteWindow> windows;
+  fs::path folder = Folder();
+  std::error_code ec;
+  if (folder.empty() || !fs::is_directory(folder, ec)) return windows;
+  Scan(folder, [&](const RemoteWindow& window, const std::string&) {
+    windows.push_back(window);
+    return false;
+  });
+  return windows;
 }
 
 bool DeviceWindows::RequestRaise(const RemoteWindow& window) {
   fs::path folder = Folder();
-  if (folder.empty() || !ProcessAlive(window.pid)) return false;
+  if (folder.empty()) return false;
   WriteFileAtomically(folder / ("raise-" + std::to_string(window.pid)), Hex(window.handle));
+  std::lock_guard lock(mutex_);
+  ++raisedCount_;
   return true;
 }
 
@@ -133,6 +286,16 @@ std::optional<std::uintptr_t> DeviceWindows::TakeRaiseRequest() {
   auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), handle, 16);
   if (err != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return handle;
+}
+
+std::size_t DeviceWindows::RaisedCount() const {
+  std::lock_guard lock(mutex_);
+  return raisedCount_;
+}
+
+std::size_t DeviceWindows::PublishedCount() const {
+  std::lock_guard lock(mutex_);
+  return publishedCount_;
 }
 
 HWND DeviceWindows::ProxyFor(const RemoteWindow& window) {

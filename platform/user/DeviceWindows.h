@@ -2,10 +2,19 @@
 // that a program started a second time finds the first one's window
 // (FindWindowW) and brings it to the front (SetForegroundWindow with the
 // handle's lowest bit set). Each process publishes its top-level windows
-// as small files in the device root's ".windows" folder; a request to
-// bring a window forward is a file the owning process picks up the next
-// time its message loop is idle. Entries of processes that are gone are
-// ignored and cleared away.
+// as small records in the device root's ".windows" folder and holds a lock
+// on each record for the life of its window, so a record whose lock is
+// free belongs to a window that is gone (its program was killed), however
+// its process id has been reused since; such records are cleared away. A
+// request to bring a window forward is a file the owning process picks up
+// the next time its message loop is idle.
+//
+// Finding and creating are one step for the programs on a root: a search
+// of the other processes' windows that finds nothing leaves the searching
+// thread holding the root's claim until it publishes a top-level window,
+// next asks for a message, or ends its program. Another program's search
+// waits for the claim, so of programs started at once that each look for
+// the other before making their window, exactly one makes it.
 #pragma once
 
 #include <filesystem>
@@ -13,6 +22,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "windows.h"
 
@@ -21,6 +31,8 @@ namespace ce {
 struct RemoteWindow {
   long pid;
   std::uintptr_t handle;  // the window's handle in its own process
+  std::string program;    // the name of the program that made it ("Ondrel")
+  std::string title;
 };
 
 class DeviceWindows {
@@ -28,18 +40,28 @@ class DeviceWindows {
   static DeviceWindows& Get();
 
   // Publishes (or updates) one of this process's top-level windows; does
-  // nothing when no device root is set.
+  // nothing when no device root is set. Gives up the thread's claim.
   void Publish(HWND window, std::u16string_view className, std::u16string_view title);
   void Withdraw(HWND window);
 
   // A window of another live process whose class (without regard to case)
-  // and title match; an absent class or title matches any.
+  // and title match; an absent class or title matches any. Nothing found:
+  // the calling thread holds the root's claim (see above).
   std::optional<RemoteWindow> Find(const std::u16string* foldedClass, const std::u16string* title);
+  // Gives up the calling thread's claim, if it holds it.
+  void ReleaseClaim();
+
+  // Every live top-level window of the other processes on this root.
+  std::vector<RemoteWindow> OthersWindows();
 
   // Asks the window's process to bring it to the front.
   bool RequestRaise(const RemoteWindow& window);
   // A request addressed to this process, taken (so it is answered once).
   std::optional<std::uintptr_t> TakeRaiseRequest();
+  // How often this process asked a window of another one forward.
+  std::size_t RaisedCount() const;
+  // How many top-level windows this process has published so far.
+  std::size_t PublishedCount() const;
 
   // Local stand-ins for windows of other processes, so that FindWindowW
   // can return a handle.
@@ -47,10 +69,17 @@ class DeviceWindows {
   std::optional<RemoteWindow> RemoteOf(HWND proxy) const;
 
  private:
+  struct Record {
+    std::filesystem::path file;
+    int fd = -1;  // holds the record's lock
+  };
+
   std::filesystem::path Folder() const;
 
   mutable std::mutex mutex_;
-  std::map<HWND, std::filesystem::path> published_;
+  std::map<HWND, Record> published_;
+  std::size_t publishedCount_ = 0;
+  std::size_t raisedCount_ = 0;
   std::map<std::uintptr_t, RemoteWindow> proxies_;
   std::uintptr_t nextProxy_ = 0x40000004;
 };

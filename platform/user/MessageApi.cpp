@@ -1,5 +1,6 @@
 // Messages, the message loop, the default window procedure and timers.
 #include "gdi/WindowArea.h"
+#include "kernel/Registry.h"
 #include "kernel/LastError.h"
 #include "user/WindowManager.h"
 
@@ -95,6 +96,7 @@ LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) {
       auto lock = wm.Lock();
       if (!wm.timers().HasCallback(lpMsg->hwnd, lpMsg->wParam, proc)) return 0;
     }
+    ce::RegistryWriteGroup writes;
     proc(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, ce::MessageTime());
     return 0;
   }

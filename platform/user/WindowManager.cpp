@@ -10,6 +10,7 @@
 #include "kernel/ProgramLoader.h"
 #include "kernel/LastError.h"
 #include "kernel/Utf.h"
+#include "kernel/Registry.h"
 #include "user/DeviceWindows.h"
 
 namespace ce {
@@ -124,7 +125,9 @@ LRESULT WindowManager::Send(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     if (!window) return 0;
     proc = window->proc;
   }
-  return proc ? proc(handle, message, wParam, lParam) : 0;
+  if (!proc) return 0;
+  RegistryWriteGroup writes;  // what the window stores for this message lands whole
+  return proc(handle, message, wParam, lParam);
 }
 
 bool WindowManager::Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -204,6 +207,10 @@ bool WindowManager::RouteOneInput() {
 
 bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool remove, bool wait,
                              const std::function<bool()>& stop) {
+  // A program that asks for its messages has made the windows it meant to,
+  // and is done with what it stored so far.
+  DeviceWindows::Get().ReleaseClaim();
+  CommitRegistryWrites();
   const std::thread::id thread = std::this_thread::get_id();
   std::unique_lock lock(mutex_);
   MessageQueue& queue = QueueOf(thread);

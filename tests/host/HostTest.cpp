@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -113,6 +114,73 @@ TEST_F(HostTest, BadScriptsAndOptionsFailWithAMessageAndTouchNothing) {
 
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out_.str().find("--export-registry FILE"), std::string::npos);
+}
+
+TEST_F(HostTest, InputsThatCannotBeUsedAreRefusedBeforeAnythingRuns) {
+  auto script = Write("s.txt", "wait 10\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  };
+  const std::string folder = files_.string();
+  const Case cases[] = {
+      {{"--headless", "--script", folder}, "cannot read the script " + folder + ": it is a folder"},
+      {{"--headless", "--script", script.string(), "--scene", folder},
+       "cannot read the scene " + folder + ": it is a folder"},
+      {{"--root", folder, "--root", root_.string()}, "--root is given more than once"},
+      {{"--script", script.string(), "--export-registry", (files_ / "out.reg").string()},
+       "--script cannot be used with --export-registry, which only reads or writes the registry and runs nothing"},
+      {{"--import-registry", script.string(), "--no-card"},
+       "--no-card cannot be used with --import-registry, which only reads or writes the registry and runs nothing"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    if (std::find(args.begin(), args.end(), "--root") == args.end()) {
+      args.push_back("--root");
+      args.push_back(root_.string());
+    }
+    EXPECT_EQ(Run(args), 1) << c.error;
+    EXPECT_EQ(err_.str(), "ondrel: " + c.error + "\n");
+    EXPECT_FALSE(std::filesystem::exists(root_)) << c.error;
+  }
+
+  // An export needs a device root that is there: a mistyped one is not
+  // provisioned into a new device.
+  auto reg = files_ / "out.reg";
+  EXPECT_EQ(Run({"--root", root_.string(), "--export-registry", reg.string()}), 1);
+  EXPECT_EQ(err_.str(), "ondrel: there is no device root " + root_.string() + " (check --root)\n");
+  std::filesystem::create_directories(root_);
+  EXPECT_EQ(Run({"--root", root_.string(), "--export-registry", reg.string()}), 1);
+  EXPECT_NE(err_.str().find("holds no registry.db"), std::string::npos) << err_.str();
+  EXPECT_TRUE(std::filesystem::is_empty(root_));
+  EXPECT_FALSE(std::filesystem::exists(reg));
+
+  // A malformed import into a new root leaves no root behind.
+  std::filesystem::remove_all(root_);
+  EXPECT_EQ(Run({"--root", root_.string(), "--import-registry", script.string()}), 1);
+  EXPECT_FALSE(std::filesystem::exists(root_));
+
+  // A program that cannot run is reported under its own name, not the
+  // script's.
+  auto missing = files_ / "Missing.so";
+  EXPECT_EQ(Run({"--headless", "--root", root_.string(), "--program", missing.string(), "--script", script.string()}),
+            1);
+  EXPECT_EQ(err_.str(), "ondrel: cannot load program module " + missing.string() + ": no such file\n");
+}
+
+TEST_F(HostTest, OutputThatIsLostOnAFullDeviceFailsTheRun) {
+  auto script = Write("s.txt", "wait 10\n");
+  ASSERT_EQ(Run({"--headless", "--root", root_.string(), "--script", script.string(), "--trace", "/dev/full"}), 1);
+  EXPECT_EQ(err_.str().rfind("ondrel: cannot write the bus trace /dev/full: No space left on device; the lines from "
+                             "\"t=0 CMD",
+                             0),
+            0u)
+      << err_.str();
+  ASSERT_EQ(Run({"--headless", "--root", root_.string(), "--script", script.string(), "--program",
+                 WINDOW_MODULE_PATH, "--log", "/dev/full"}),
+            1);
+  EXPECT_EQ(err_.str().rfind("ondrel: cannot write the run's log to /dev/full: No space left on device", 0), 0u)
+      << err_.str();
 }
 
 TEST_F(HostTest, DamagedRegistryStopsTheBootWithAMessageAndKeepsTheFile) {

@@ -1,18 +1,12 @@
 // Two processes on one device root share one registry: each sees the
 // other's writes at once, and a process killed in the middle of writing
 // never leaves the database unreadable or a value half-written.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "RegistryTestSupport.h"
-
-extern char** environ;
+#include "kernel/RegistryStore.h"
+#include "support/ChildProcess.h"
 
 namespace {
 
@@ -22,74 +16,17 @@ using regtest::Set;
 namespace fs = std::filesystem;
 
 // The writer tool as a child process whose standard output we read.
-class Writer {
- public:
-  explicit Writer(const std::vector<std::string>& args) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    std::vector<std::string> all{REGISTRY_WRITER_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    out_ = fds[0];
-    if (rc != 0) throw std::runtime_error("posix_spawn failed");
-  }
-  ~Writer() {
-    if (pid_ > 0) Kill();
-    ::close(out_);
-  }
-  Writer(const Writer&) = delete;
-  Writer& operator=(const Writer&) = delete;
-
-  // The next line of output; nullopt when the process closed it.
-  std::optional<std::string> ReadLine() {
-    while (true) {
-      if (auto end = buffer_.find('\n'); end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        return line;
-      }
-      char chunk[256];
-      ssize_t n = ::read(out_, chunk, sizeof chunk);
-      if (n <= 0) return std::nullopt;
-      buffer_.append(chunk, static_cast<std::size_t>(n));
-    }
-  }
-
-  void Kill() {
-    ::kill(pid_, SIGKILL);
-    Wait();
-  }
-
-  int Wait() {
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string buffer_;
-};
+testsupport::ChildProcess Writer(std::vector<std::string> args) {
+  args.insert(args.begin(), REGISTRY_WRITER_PATH);
+  return testsupport::ChildProcess(std::move(args));
+}
 
 // Runs a writer command to its end; its output after "start" (and
 // "ready"), and its exit status.
 std::pair<int, std::vector<std::string>> RunWriter(const std::vector<std::string>& args) {
-  Writer writer(args);
-  std::vector<std::string> lines;
-  while (auto line = writer.ReadLine()) {
-    if (*line != "start" && *line != "ready") lines.push_back(*line);
-  }
-  return {writer.Wait(), lines};
+  auto [status, lines] = Writer(args).Finish();
+  std::erase_if(lines, [](const std::string& line) { return line == "start" || line == "ready"; });
+  return {status, lines};
 }
 
 class RegistryProcessTest : public regtest::MountedRegistry {};
@@ -117,6 +54,61 @@ TEST_F(RegistryProcessTest, EachProcessSeesTheOthersWritesAtOnce) {
   RegCloseKey(key);
 }
 
+// The device manager's active keys hold a pointer into the process that
+// booted the handheld; another process calling through it crashes. They
+// live in each handheld's RAM: never in the shared file, never exported.
+TEST_F(RegistryProcessTest, ActiveKeysStayInTheProcessThatWroteThem) {
+  const void* self = this;
+  HKEY active = Create(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\01");
+  ASSERT_EQ(Set(active, u"ClientInfo", REG_BINARY, std::vector<BYTE>(sizeof self, 0x5A)), ERROR_SUCCESS);
+  HKEY stored = Create(HKEY_LOCAL_MACHINE, u"Drivers\\SDCARD");
+  ASSERT_EQ(Set(stored, u"Kept", REG_DWORD, Bytes({1, 0, 0, 0})), ERROR_SUCCESS);
+
+  // Found from the root and from a stored key above it.
+  HKEY drivers = nullptr, again = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers", 0, 0, &drivers), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(drivers, u"ACTIVE\\01", 0, 0, &again), ERROR_SUCCESS);
+  EXPECT_EQ(Get(again, u"ClientInfo").data.size(), sizeof self);
+
+  // Another process has RAM of its own: it sees neither our key nor
+  // makes one we see, but shares the stored ones.
+  EXPECT_EQ(RunWriter({db_.string(), "get", "Drivers\\Active\\01", "ClientInfo"}).first, 3);
+  ASSERT_EQ(RunWriter({db_.string(), "set", "Drivers\\Active\\01", "Name", "sz", "MVX1:"}).first, 0);
+  EXPECT_EQ(Get(active, u"Name").rc, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RunWriter({db_.string(), "get", "Drivers\\SDCARD", "Kept"}).second,
+            std::vector<std::string>{"4 01000000"});
+
+  // Exports show the stored keys only, the same every time.
+  auto exported = [&] {
+    fs::path file = dir_.path() / "out.reg";
+    EXPECT_FALSE(ce::ExportRegistryFile(file));
+    return regtest::ReadBytes(file);
+  };
+  std::string first = exported();
+  EXPECT_EQ(first.find("Active"), std::string::npos) << first;
+  EXPECT_NE(first.find("[HKEY_LOCAL_MACHINE\\Drivers\\SDCARD]"), std::string::npos) << first;
+
+  // Deleting a stored key above them takes them along.
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, u"Drivers"), ERROR_SUCCESS);
+  EXPECT_EQ(Get(active, u"ClientInfo").rc, ERROR_KEY_DELETED);
+  for (HKEY key : {active, stored, drivers, again}) RegCloseKey(key);
+
+  // Active keys an older build stored in the file are dropped when the
+  // registry is next mounted for writing; a new boot starts with none.
+  HKEY left = Create(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\02");
+  RegCloseKey(left);
+  ce::reg::KeyId id = 0;
+  bool created = false;
+  ASSERT_EQ(ce::reg::MountedRegistry()->CreateKey(static_cast<ce::reg::KeyId>(ce::reg::Root::LocalMachine),
+                                                  std::vector<std::string>{"Drivers", "Active", "03"}, id, created),
+            ERROR_SUCCESS);
+  EXPECT_NE(exported().find("Active\\03"), std::string::npos);
+  ASSERT_FALSE(ce::MountRegistry(db_));
+  EXPECT_EQ(exported().find("Active"), std::string::npos);
+  HKEY probe = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"Drivers\\Active\\02", 0, 0, &probe), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(RegistryProcessTest, AKilledWriterNeverLeavesAHalfWrittenValue) {
   ce::UnmountRegistry();
   constexpr int kRuns = 30;
@@ -133,7 +125,7 @@ TEST_F(RegistryProcessTest, AKilledWriterNeverLeavesAHalfWrittenValue) {
       lastSeen = 0;
     }
     {
-      Writer writer({db.string(), "loop", "SOFTWARE\\Veltrane\\Ondrel"});
+      testsupport::ChildProcess writer = Writer({db.string(), "loop", "SOFTWARE\\Veltrane\\Ondrel"});
       ASSERT_EQ(writer.ReadLine(), "start");
       if (!fresh) {
         ASSERT_EQ(writer.ReadLine(), "ready");
