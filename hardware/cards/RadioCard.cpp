@@ -5,7 +5,10 @@
 
 namespace hw {
 
-RadioCard::RadioCard(Clock& clock, Scene scene) : clock_(clock), chip_(std::move(scene)) { chip_.Reset(); }
+RadioCard::RadioCard(Clock& clock, Scene scene, std::uint64_t seed)
+    : clock_(clock), receiver_(std::make_shared<const Receiver>(std::move(scene), seed)), chip_(receiver_) {
+  chip_.Reset();
+}
 
 RadioCard::~RadioCard() { CancelSearchEnd(); }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "cards/TunerChip.h"
@@ -38,7 +39,7 @@ class RadioCard : public SdCard {
     bool audio = false;  // sound reaches the speaker
   };
 
-  RadioCard(Clock& clock, Scene scene);
+  RadioCard(Clock& clock, Scene scene, std::uint64_t seed = Receiver::kDefaultSeed);
   ~RadioCard() override;
 
   SdCardInfo Info() const override;
@@ -50,6 +51,7 @@ class RadioCard : public SdCard {
   SdStatus WriteBlock(unsigned function, std::uint32_t address, std::span<const std::uint8_t> data) override;
 
   View Observe() const;
+  const Receiver& receiver() const { return *receiver_; }
 
  private:
   void ScheduleSearchEnd(Clock::Micros endUs);
@@ -57,6 +59,7 @@ class RadioCard : public SdCard {
   void CancelSearchEnd();
 
   Clock& clock_;
+  std::shared_ptr<const Receiver> receiver_;
   mutable std::mutex mutex_;
   TunerChip chip_;
   bool powered_ = false;
