@@ -151,10 +151,12 @@ class BuiltInProgramme : public Programme {
     });
     // A stereo station has its melody to the left and its bass to the
     // right; a mono one has everything in the middle.
-    const double melodyL = stereo_ ? 0.9 : 0.6, melodyR = stereo_ ? 0.25 : 0.6;
-    const double bassL = stereo_ ? 0.25 : 0.6, bassR = stereo_ ? 0.9 : 0.6;
+    // Loud enough to peak near -3 dBFS at the card's top volume.
+    constexpr double kLoud = 2.2;
+    const double melodyL = kLoud * (stereo_ ? 0.9 : 0.6), melodyR = kLoud * (stereo_ ? 0.25 : 0.6);
+    const double bassL = kLoud * (stereo_ ? 0.25 : 0.6), bassR = kLoud * (stereo_ ? 0.9 : 0.6);
     for (int i = 0; i < count; ++i) {
-      const double common = 0.6 * (pad[std::size_t(i)] + tick[std::size_t(i)]);
+      const double common = kLoud * 0.6 * (pad[std::size_t(i)] + tick[std::size_t(i)]);
       left[i] = float(melodyL * melody[std::size_t(i)] + bassL * bass[std::size_t(i)] + common);
       right[i] = float(melodyR * melody[std::size_t(i)] + bassR * bass[std::size_t(i)] + common);
     }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 
+#include "cards/CardAudio.h"
 #include "cards/TunerChip.h"
 #include "clock/Clock.h"
 #include "sd/SdCard.h"
@@ -52,14 +53,21 @@ class RadioCard : public SdCard {
 
   View Observe() const;
   const Receiver& receiver() const { return *receiver_; }
+  // The card's audio output, for the speaker.
+  std::shared_ptr<CardAudio> audio() const { return audio_; }
 
  private:
   void ScheduleSearchEnd(Clock::Micros endUs);
   void OnSearchEnd();
   void CancelSearchEnd();
+  // Notes the audio path's state from nowUs on (and from a running
+  // search's end on); the caller holds the lock.
+  void NoteAudio(Clock::Micros nowUs);
+  AudioState AudioAt(Clock::Micros atUs) const;
 
   Clock& clock_;
   std::shared_ptr<const Receiver> receiver_;
+  std::shared_ptr<CardAudio> audio_;
   mutable std::mutex mutex_;
   TunerChip chip_;
   bool powered_ = false;
