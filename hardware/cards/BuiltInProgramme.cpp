@@ -152,7 +152,7 @@ class BuiltInProgramme : public Programme {
     // A stereo station has its melody to the left and its bass to the
     // right; a mono one has everything in the middle.
     // Loud enough to peak near -3 dBFS at the card's top volume.
-    constexpr double kLoud = 2.2;
+    constexpr double kLoud = 2.0;
     const double melodyL = kLoud * (stereo_ ? 0.9 : 0.6), melodyR = kLoud * (stereo_ ? 0.25 : 0.6);
     const double bassL = kLoud * (stereo_ ? 0.25 : 0.6), bassR = kLoud * (stereo_ ? 0.9 : 0.6);
     for (int i = 0; i < count; ++i) {

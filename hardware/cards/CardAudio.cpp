@@ -73,14 +73,22 @@ double CardAudio::Entry::GainAt(std::int64_t f) const {
 CardAudio::CardAudio(std::shared_ptr<const Receiver> receiver, std::vector<std::unique_ptr<Programme>> programmes)
     : receiver_(std::move(receiver)), programmes_(std::move(programmes)) {}
 
-void CardAudio::Change(std::uint64_t atUs, const AudioState& state) {
+void CardAudio::Change(std::uint64_t atUs, const AudioState& next) {
   const std::int64_t frame = FrameAt(atUs);
   std::lock_guard lock(mutex_);
+  AudioState state = next;
   while (!history_.empty() && history_.back().frame > frame) history_.pop_back();
   double gain = history_.empty() ? 0.0 : history_.back().GainAt(frame);
   if (!history_.empty() && history_.back().frame == frame) {
     gain = history_.back().gainAtStart;
     history_.pop_back();
+  }
+  if (!history_.empty() && !state.audible) {
+    // Falling silent, the ramp down still plays what was heard.
+    const AudioState& before = history_.back().state;
+    state.tunedHz = before.tunedHz;
+    state.highSide = before.highSide;
+    state.mono = before.mono;
   }
   if (!history_.empty() && history_.back().state == state) return;
   const double target = state.audible ? std::pow(10.0, VolumeDb(state.volume) / 20.0) : 0.0;

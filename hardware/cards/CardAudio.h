@@ -58,7 +58,7 @@ class CardAudio : public AudioSource {
 
   // The state from clock time atUs on. It replaces whatever was noted
   // for later times (a search's end that a new write cancels).
-  void Change(std::uint64_t atUs, const AudioState& state);
+  void Change(std::uint64_t atUs, const AudioState& next);
 
   void Render(std::int64_t first, std::span<float> out) const override;
   void HoldFrom(std::optional<std::int64_t> frame) override;
