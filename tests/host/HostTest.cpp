@@ -60,6 +60,14 @@ TEST_F(HostTest, ScriptWaitThenDumpPrintsTheTimeAsJson) {
             "\"idle_resets\": 0, \"last_idle_reset\": null}\n");
 }
 
+TEST_F(HostTest, ARecordingThatCannotBeWrittenStopsTheRunBeforeItStarts) {
+  auto script = Write("s.txt", "wait 100\n");
+  EXPECT_NE(Run({"--headless", "--no-card", "--root", root_.string(), "--script", script.string(), "--record",
+                 "/nonexistent/dir/x.wav"}),
+            0);
+  EXPECT_NE(err_.str().find("cannot write the recording /nonexistent/dir/x.wav"), std::string::npos) << err_.str();
+}
+
 TEST_F(HostTest, FirstBootProvisionsTheRootOnceAndExportShowsInstallDir) {
   ASSERT_EQ(Run({"--root", root_.string()}), 0) << err_.str();
   EXPECT_NE(out_.str().find("first use of this device root"), std::string::npos);
