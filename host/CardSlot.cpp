@@ -4,14 +4,16 @@
 
 namespace host {
 
-CardSlot::CardSlot(hw::Clock& clock, hw::Scene scene)
-    : sdHost_(std::make_unique<hw::SdHost>(clock)), card_(std::make_shared<hw::RadioCard>(clock, std::move(scene))) {}
+CardSlot::CardSlot(hw::Clock& clock, hw::Scene scene, std::uint64_t seed)
+    : sdHost_(std::make_unique<hw::SdHost>(clock)),
+      card_(std::make_shared<hw::RadioCard>(clock, std::move(scene), seed)) {}
 
 std::unique_ptr<CardSlot> CardSlot::Create(hw::Clock& clock, const std::optional<std::filesystem::path>& scene,
-                                           const std::optional<std::filesystem::path>& trace, std::string& error) {
+                                           const std::optional<std::filesystem::path>& trace, std::uint64_t seed,
+                                           std::string& error) {
   std::optional<hw::Scene> loaded = scene ? hw::Scene::Load(*scene, error) : hw::Scene::Default();
   if (!loaded) return nullptr;
-  std::unique_ptr<CardSlot> slot(new CardSlot(clock, std::move(*loaded)));
+  std::unique_ptr<CardSlot> slot(new CardSlot(clock, std::move(*loaded), seed));
   if (trace) {
     if (auto traceError = slot->sdHost_->trace().SetFile(*trace)) {
       error = *traceError;

@@ -25,7 +25,8 @@ class CardSlot {
   // The card receives the scene in the file, or the built-in one. On a
   // bad scene or trace file returns nullptr and the reason in error.
   static std::unique_ptr<CardSlot> Create(hw::Clock& clock, const std::optional<std::filesystem::path>& scene,
-                                          const std::optional<std::filesystem::path>& trace, std::string& error);
+                                          const std::optional<std::filesystem::path>& trace, std::uint64_t seed,
+                                          std::string& error);
   ~CardSlot();
   CardSlot(const CardSlot&) = delete;
   CardSlot& operator=(const CardSlot&) = delete;
@@ -36,10 +37,12 @@ class CardSlot {
   bool Present() const;
 
   hw::RadioCard::View Observe() const { return card_->Observe(); }
+  // The card's sound, silent while it is out of the slot.
+  std::shared_ptr<hw::AudioSource> audio() const { return card_->audio(); }
   hw::SdHost& sdHost() { return *sdHost_; }
 
  private:
-  CardSlot(hw::Clock& clock, hw::Scene scene);
+  CardSlot(hw::Clock& clock, hw::Scene scene, std::uint64_t seed);
 
   std::unique_ptr<hw::SdHost> sdHost_;
   std::shared_ptr<hw::RadioCard> card_;

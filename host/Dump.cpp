@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+
 #include "CardSlot.h"
 #include "Handheld.h"
 #include "kernel/Kernel.h"
@@ -56,6 +58,7 @@ nlohmann::ordered_json CardState(const CardSlot& slot) {
           {"japan", chip.japan},
           {"level", chip.level},
           {"stereo", chip.stereo},
+          {"station", chip.heard ? nlohmann::ordered_json(chip.heard->name) : nlohmann::ordered_json()},
           {"volume_step", card.volume},
           {"switches", card.switches},
           {"audio", card.audio}};
@@ -85,6 +88,8 @@ std::string DumpState(Handheld& handheld) {
   state["t"] = handheld.clock().NowMs();
   state["card"] = CardState(handheld.cardSlot());
   state["backlight"] = ce::SystemPanel().backlight();
+  // What the speaker played over the last 100 ms.
+  state["speaker"] = {{"level_dbfs", std::round(handheld.speaker().LevelDbfs(handheld.clock().NowUs()) * 10) / 10}};
   state["windows"] = WindowList();
   // How the program keeps the handheld awake: resets of the idle timer.
   ce::IdleTimerState idle = ce::IdleTimer();

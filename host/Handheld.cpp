@@ -7,6 +7,7 @@
 #include "kernel/Kernel.h"
 #include "kernel/Registry.h"
 #include "shell/NavBar.h"
+#include "sound/Sound.h"
 
 namespace host {
 
@@ -18,7 +19,7 @@ Handheld::Handheld(const HandheldConfig& config)
 std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::string& error) {
   std::unique_ptr<Handheld> handheld(new Handheld(config));
   // A bad scene or trace file stops the boot before the root is touched.
-  handheld->cardSlot_ = CardSlot::Create(handheld->clock_, config.scene, config.busTrace, error);
+  handheld->cardSlot_ = CardSlot::Create(handheld->clock_, config.scene, config.busTrace, config.seed, error);
   if (!handheld->cardSlot_) return nullptr;
   std::error_code ec;
   std::filesystem::create_directories(config.root, ec);
@@ -41,6 +42,8 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
     return nullptr;
   }
   handheld->provisioned_ = std::move(provisioning.performed);
+  handheld->speaker_.SetStream(handheld->cardSlot_->audio());
+  ce::SetSystemSpeaker(&handheld->speaker_);
   // Booting ends with the card set up, when it is in the slot.
   if (config.cardInserted) handheld->cardSlot_->Insert();
   ce::ShowNavigationBar();
@@ -50,6 +53,8 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
 
 Handheld::~Handheld() {
   if (navigationBar_) ce::HideNavigationBar();
+  if (ce::SystemSpeakerIs(&speaker_)) ce::SetSystemSpeaker(nullptr);
+  speaker_.SetStream(nullptr);
   cardSlot_.reset();  // unloads the driver while the registry is still there
   if (registryMounted_) ce::UnmountRegistry();
   ce::SetDeviceRoot({});

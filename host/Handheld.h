@@ -1,6 +1,7 @@
 // The handheld as the host boots it: a clock, a device root with its
-// registry, provisioned on first use. Later the SD slot with its card,
-// the panel, the pen and keys join here.
+// registry, provisioned on first use, the SD slot with its card and the
+// speaker the card and the platform play on. Later the panel, the pen and
+// keys join here.
 #pragma once
 
 #include <filesystem>
@@ -9,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "cards/Receiver.h"
 #include "clock/Clock.h"
+#include "sound/Speaker.h"
 
 namespace host {
 
@@ -19,6 +22,7 @@ struct HandheldConfig {
   bool cardInserted = true;                        // the tuner card is in the slot at boot
   std::optional<std::filesystem::path> scene;      // the card's radio environment; built-in when absent
   std::optional<std::filesystem::path> busTrace;   // where the SD bus trace goes
+  std::uint64_t seed = hw::Receiver::kDefaultSeed;  // the radio environment's fading and noise
 };
 
 class CardSlot;
@@ -38,11 +42,14 @@ class Handheld {
   // What provisioning did during this boot (empty when the root was ready).
   const std::vector<std::string>& provisioned() const { return provisioned_; }
   CardSlot& cardSlot() { return *cardSlot_; }
+  // The speaker: the card's sound and the platform's sounds.
+  hw::Speaker& speaker() { return speaker_; }
 
  private:
   explicit Handheld(const HandheldConfig& config);
 
   hw::Clock clock_;
+  hw::Speaker speaker_;
   std::filesystem::path root_;
   bool registryMounted_ = false;
   bool navigationBar_ = false;

@@ -5,13 +5,13 @@
 #include <sstream>
 
 #include "Handheld.h"
+#include "Listeners.h"
 #include "Options.h"
 #include "ScriptRunner.h"
 #include "Tour.h"
 #include "kernel/Registry.h"
 #include "kernel/RunLog.h"
 #include "CardSlot.h"
-#include "frontend/AudioOut.h"
 #include "frontend/WindowFrontEnd.h"
 #include "kernel/Kernel.h"
 #include "sound/Sound.h"
@@ -165,6 +165,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   config.cardInserted = !options.noCard;
   config.scene = options.scene;
   config.busTrace = options.trace;
+  config.seed = options.seed.value_or(hw::Receiver::kDefaultSeed);
   std::string bootError;
   std::unique_ptr<Handheld> handheld = Handheld::Boot(config, bootError);
   if (!handheld) return Fail(err, bootError);
@@ -181,14 +182,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   settings.closeAfterScript = !frontEnd || options.script.has_value();
   settings.userClosed = &userClosed;
   int cardHook = 0;
-  std::unique_ptr<hw::AudioOut> audio;
   if (frontEnd) {
-    std::string whyNot;
-    audio = hw::AudioOut::Open(whyNot);
-    if (audio)
-      ce::SystemSpeaker().SetListener([a = audio.get()](const std::shared_ptr<const hw::Sound>& s) { a->Play(s); });
-    else
-      intro << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
     ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
     // Message boxes appear on the screen and wait for the user.
     ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);
@@ -201,12 +195,16 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     });
   }
   // Headless with the radio and nothing to do: the built-in tour shows
-  // what the radio can do, in pictures beside the device root.
+  // what the radio can do, in pictures and a recording beside the device
+  // root.
+  std::optional<std::filesystem::path> record = options.record;
   if (!frontEnd && !options.script && program) {
     std::filesystem::path root = handheld->root().lexically_normal();
     if (!root.has_filename()) root = root.parent_path();
     std::filesystem::path pictures = root.parent_path() / (root.filename().string() + "-tour");
-    intro << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << "\n";
+    if (!record) record = pictures / "tour.wav";
+    intro << "ondrel: a tour of the radio; its pictures go to " << pictures.string() << ", what it plays to "
+          << record->string() << "\n";
     script = TourScript(pictures);
     settings.onStarted = [&intro, &out, pictures] {
       std::error_code ec;
@@ -214,13 +212,20 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
       out << intro.str() << std::flush;
     };
   }
+  // The tour's recording goes into the tour's folder from boot on.
+  if (record && !options.record) {
+    std::error_code ec;
+    std::filesystem::create_directories(record->parent_path(), ec);
+  }
+  std::string listenError;
+  std::unique_ptr<Listeners> listeners = Listeners::Start(*handheld, record, frontEnd != nullptr, intro, listenError);
+  if (!listeners) return Fail(err, listenError);
   RunResult result = RunScript(script, *handheld, out, settings);
+  listeners.reset();
   if (frontEnd) {
     ce::RemoveIdleHook(cardHook);
     ce::SetRaiseHandler({});
     ce::SetMessageBoxPresenter({});
-    ce::SystemSpeaker().SetListener({});
-    audio.reset();
     frontEnd.reset();
   }
   int status = 0;

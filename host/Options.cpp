@@ -33,6 +33,15 @@ std::string SetScale(Options& o, std::string_view value) {
   return {};
 }
 
+std::string SetSeed(Options& o, std::string_view value) {
+  std::uint64_t seed = 0;
+  auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
+  if (ec != std::errc() || end != value.data() + value.size())
+    return "--seed needs a whole number from 0 to 18446744073709551615, not '" + std::string(value) + "'";
+  o.seed = seed;
+  return {};
+}
+
 const std::map<std::string_view, OptionRule>& Rules() {
   static const std::map<std::string_view, OptionRule> rules = {
       {"--root", {true, PathInto(&Options::root)}},
@@ -41,6 +50,8 @@ const std::map<std::string_view, OptionRule>& Rules() {
       {"--scene", {true, PathInto(&Options::scene)}},
       {"--no-card", {false, [](Options& o, std::string_view) { o.noCard = true; return std::string(); }}},
       {"--trace", {true, PathInto(&Options::trace)}},
+      {"--record", {true, PathInto(&Options::record)}},
+      {"--seed", {true, SetSeed}},
       {"--scale", {true, SetScale}},
       {"--log", {true, PathInto(&Options::log)}},
       {"--program", {true, PathInto(&Options::program)}},
@@ -135,6 +146,10 @@ Options:
   --scene FILE            the radio environment (default: the built-in scene)
   --no-card               start with the SD slot empty
   --trace FILE            write every SD bus request to FILE
+  --record FILE.wav       write what the speaker plays to FILE.wav (48 kHz
+                          16-bit stereo, from boot; headless in virtual time)
+  --seed N                the radio environment's fading and noise (default
+                          1): the same seed, scene and script play alike
   --scale N               window scale factor, 1 to 8 (default 2)
   --log FILE              also write the run's log (message boxes, ...) to FILE
   --program FILE          run this program module instead of Ondrel

@@ -2,6 +2,7 @@
 // options choose which device the handheld is and how it is run.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -17,6 +18,8 @@ struct Options {
   std::optional<std::filesystem::path> scene;
   bool noCard = false;
   std::optional<std::filesystem::path> trace;
+  std::optional<std::filesystem::path> record;  // what the speaker plays, as a wave file
+  std::optional<std::uint64_t> seed;            // the radio environment's fading and noise
   int scale = 2;
   std::optional<std::filesystem::path> log;
   std::optional<std::filesystem::path> program;  // a program module to run instead of Ondrel

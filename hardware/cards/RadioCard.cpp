@@ -5,7 +5,31 @@
 
 namespace hw {
 
-RadioCard::RadioCard(Clock& clock, Scene scene) : clock_(clock), chip_(std::move(scene)) { chip_.Reset(); }
+RadioCard::RadioCard(Clock& clock, Scene scene, std::uint64_t seed)
+    : clock_(clock),
+      receiver_(std::make_shared<const Receiver>(std::move(scene), seed)),
+      audio_(std::make_shared<CardAudio>(receiver_, MakeProgrammes(receiver_->scene()))),
+      chip_(receiver_) {
+  chip_.Reset();
+}
+
+AudioState RadioCard::AudioAt(Clock::Micros atUs) const {
+  const TunerChip::State chip = chip_.Observe(atUs);
+  AudioState state;
+  state.audible = powered_ && (switches_ & 0x02) && !(switches_ & 0x01) && !chip.standby && !chip.mute &&
+                  !chip.searching;
+  state.tunedHz = chip.tunedHz;
+  state.highSide = chip.highSide;
+  state.mono = chip.mono;
+  state.volume = volume_;
+  return state;
+}
+
+void RadioCard::NoteAudio(Clock::Micros nowUs) {
+  audio_->Change(nowUs, AudioAt(nowUs));
+  // The chip mutes itself while it searches and plays on where it stops.
+  if (auto end = chip_.SearchEndUs(); end && *end > nowUs) audio_->Change(*end, AudioAt(*end));
+}
 
 RadioCard::~RadioCard() { CancelSearchEnd(); }
 
@@ -24,6 +48,7 @@ void RadioCard::PowerOn(InterruptLine line) {
   switches_ = 0;
   interruptPending_ = false;
   line_ = std::move(line);
+  NoteAudio(clock_.NowUs());
 }
 
 void RadioCard::PowerOff() {
@@ -31,6 +56,7 @@ void RadioCard::PowerOff() {
   std::lock_guard lock(mutex_);
   powered_ = false;
   line_ = nullptr;
+  NoteAudio(clock_.NowUs());
 }
 
 void RadioCard::CancelSearchEnd() {
@@ -93,6 +119,7 @@ SdStatus RadioCard::WriteBlock(unsigned function, std::uint32_t address, std::sp
     } else {
       return SdStatus::OutOfRange;
     }
+    NoteAudio(clock_.NowUs());
   }
   // A new image ends any search that was running; a new search gets its end.
   if (address == kRegTuner) {

@@ -12,8 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
+#include "cards/CardAudio.h"
 #include "cards/TunerChip.h"
 #include "clock/Clock.h"
 #include "sd/SdCard.h"
@@ -38,7 +40,7 @@ class RadioCard : public SdCard {
     bool audio = false;  // sound reaches the speaker
   };
 
-  RadioCard(Clock& clock, Scene scene);
+  RadioCard(Clock& clock, Scene scene, std::uint64_t seed = Receiver::kDefaultSeed);
   ~RadioCard() override;
 
   SdCardInfo Info() const override;
@@ -50,13 +52,22 @@ class RadioCard : public SdCard {
   SdStatus WriteBlock(unsigned function, std::uint32_t address, std::span<const std::uint8_t> data) override;
 
   View Observe() const;
+  const Receiver& receiver() const { return *receiver_; }
+  // The card's audio output, for the speaker.
+  std::shared_ptr<CardAudio> audio() const { return audio_; }
 
  private:
   void ScheduleSearchEnd(Clock::Micros endUs);
   void OnSearchEnd();
   void CancelSearchEnd();
+  // Notes the audio path's state from nowUs on (and from a running
+  // search's end on); the caller holds the lock.
+  void NoteAudio(Clock::Micros nowUs);
+  AudioState AudioAt(Clock::Micros atUs) const;
 
   Clock& clock_;
+  std::shared_ptr<const Receiver> receiver_;
+  std::shared_ptr<CardAudio> audio_;
   mutable std::mutex mutex_;
   TunerChip chip_;
   bool powered_ = false;

@@ -1,4 +1,5 @@
 #include "cards/Scene.h"
+#include "cards/Programme.h"
 #include "text/Words.h"
 
 #include <algorithm>
@@ -22,9 +23,10 @@ bool ParseNumber(std::string_view word, T& value) {
 }
 
 // One station line; returns what is wrong with it, empty when it is good.
-std::string ParseStation(std::string_view line, Station& station) {
+std::string ParseStation(std::string_view line, const std::filesystem::path& baseDir, Station& station) {
   auto words = hw::SplitWords(line);
-  if (words.size() < 3) return "expected FREQ_MHZ LEVEL stereo|mono [NAME], got \"" + std::string(line) + "\"";
+  if (words.size() < 3)
+    return "expected FREQ_MHZ LEVEL stereo|mono [audio=PATH] [NAME], got \"" + std::string(line) + "\"";
   double mhz = 0;
   if (!ParseNumber(words[0], mhz) || !std::isfinite(mhz))
     return "the frequency \"" + std::string(words[0]) + "\" is not a number of MHz";
@@ -38,7 +40,16 @@ std::string ParseStation(std::string_view line, Station& station) {
   station.level = level;
   station.stereo = words[2] == "stereo";
   station.name.clear();
-  for (std::size_t i = 3; i < words.size(); ++i) {
+  station.audio.clear();
+  std::size_t nameFrom = 3;
+  if (words.size() > 3 && words[3].starts_with("audio=")) {
+    std::string_view path = words[3].substr(6);
+    if (path.empty()) return "audio= needs the path of a sound file";
+    station.audio = baseDir / std::filesystem::path(std::string(path));
+    if (std::string problem = CheckProgrammeFile(station.audio); !problem.empty()) return problem;
+    nameFrom = 4;
+  }
+  for (std::size_t i = nameFrom; i < words.size(); ++i) {
     if (!station.name.empty()) station.name += ' ';
     station.name += words[i];
   }
@@ -51,7 +62,8 @@ Scene::Scene(std::vector<Station> stations) : stations_(std::move(stations)) {
   std::stable_sort(stations_.begin(), stations_.end(), [](const Station& a, const Station& b) { return a.hz < b.hz; });
 }
 
-std::optional<Scene> Scene::Parse(std::string_view text, std::string_view source, std::string& error) {
+std::optional<Scene> Scene::Parse(std::string_view text, std::string_view source, std::string& error,
+                                  const std::filesystem::path& baseDir) {
   std::vector<Station> stations;
   std::size_t lineNumber = 0;
   std::size_t pos = 0;
@@ -64,7 +76,7 @@ std::optional<Scene> Scene::Parse(std::string_view text, std::string_view source
     if (auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     if (hw::SplitWords(line).empty()) continue;
     Station station;
-    if (std::string problem = ParseStation(line, station); !problem.empty()) {
+    if (std::string problem = ParseStation(line, baseDir, station); !problem.empty()) {
       error = std::string(source) + ":" + std::to_string(lineNumber) + ": " + problem;
       return std::nullopt;
     }
@@ -86,33 +98,43 @@ std::optional<Scene> Scene::Load(const std::filesystem::path& file, std::string&
   }
   std::stringstream text;
   text << in.rdbuf();
-  return Parse(text.str(), file.string(), error);
+  return Parse(text.str(), file.string(), error, file.parent_path());
 }
 
 Scene Scene::Default() {
   static constexpr std::string_view kText = R"(# The built-in radio environment.
 # Japan band (76-90 MHz)
-76.5  11 stereo Harbour Wave
-79.2   9 mono   Hillside AM Relay
-82.5  13 stereo Tokai Lights
-85.1   6 stereo Night Owl
+76.5   11 stereo Harbour Wave
+79.2    9 mono   Hillside Relay
+82.5   13 stereo Tokai Lights
+85.1    6 stereo Night Owl
 # 87.5-108 MHz
-87.5   8 mono   Band Edge Low
-87.9   5 mono   Parish Talk
-88.6  12 stereo Coastline FM
-89.4   4 stereo Far Stereo
-90.2  15 stereo Metro One
-91.3   9 stereo Valley Radio
-92.8   7 mono   News Direct
-94.1  13 stereo Twin A
-94.3  10 stereo Twin B
-96.0   6 stereo Campus Air
-97.7  14 stereo Classic Hall
-99.5  11 mono   Sports Line
-101.2  8 stereo Jazz Corner
-103.4 12 stereo Hit Parade
-105.9  9 stereo Old Gold
-108.0 10 stereo Band Edge High
+87.5    8 mono   Band Edge Low
+88.6   12 stereo Coastline FM
+89.4    7 stereo Far Stereo
+# a strong station with weak neighbours 300 kHz either side
+89.9    5 mono   Parish Talk
+90.2   15 stereo Metro One
+90.5    6 stereo Campus Air
+91.3    9 stereo Valley Radio
+92.8    7 mono   News Direct
+# a pair 200 kHz apart
+94.1   13 stereo Twin A
+94.3   10 stereo Twin B
+96.0    6 stereo Lakeside Stereo
+# a station one channel beside a strong one
+97.7   14 stereo Classic Hall
+97.8   10 mono   Street Beat
+99.5   11 mono   Sports Line
+101.2   8 stereo Jazz Corner
+103.4  12 stereo Hit Parade
+# off the raster: heard on 104.9 and 105.0, and as a ghost on 105.4 with
+# low-side injection, where a weak station sits 200 kHz below a strong one
+104.95 15 stereo Capital Rock
+105.4   5 mono   Village Radio
+105.6  15 stereo Riverside FM
+107.0   9 stereo Old Gold
+108.0  10 stereo Band Edge High
 )";
   std::string error;
   return *Parse(kText, "built-in scene", error);

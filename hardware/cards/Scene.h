@@ -1,9 +1,14 @@
 // The radio environment the tuner card receives: a list of stations, each
 // with its frequency, the level the card reports when tuned exactly to it
-// (0..15) and whether it broadcasts in stereo.
+// on a clean channel (0..15), whether it broadcasts in stereo, and what
+// it broadcasts.
 //
 // Scene files hold one station a line, '#' starts a comment:
-//   FREQ_MHZ LEVEL stereo|mono [NAME...]      e.g. "95.0 15 stereo City FM"
+//   FREQ_MHZ LEVEL stereo|mono [audio=PATH] [NAME...]
+// e.g. "95.0 15 stereo audio=city.ogg City FM". PATH (one word, relative
+// to the scene file) is the station's programme, any sound file the sound
+// file library reads; without it the station plays a programme of its
+// own.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +25,7 @@ struct Station {
   int level = 0;
   bool stereo = false;
   std::string name;
+  std::filesystem::path audio;  // the programme's file; empty for the built-in one
 };
 
 class Scene {
@@ -27,14 +33,18 @@ class Scene {
   Scene() = default;
   explicit Scene(std::vector<Station> stations);
 
-  // The built-in scene: stations across both FM bands, among them strong
-  // and weak stereo stations, a weak mono one, a pair 200 kHz apart and
-  // stations on both edges of the 87.5-108 MHz band.
+  // The built-in scene: a band across both FM bands with strong stations
+  // and weak neighbours, a station one channel beside a strong one, a
+  // pair 200 kHz apart, a strong station off the 100 kHz raster whose
+  // image falls on a weak station's channel, weak stereo stations near
+  // the stereo threshold, and stations on both edges of 87.5-108 MHz.
   static Scene Default();
 
-  // Parses scene text; on a malformed line returns nullopt and an error
-  // "<source>:<line>: <what is wrong>".
-  static std::optional<Scene> Parse(std::string_view text, std::string_view source, std::string& error);
+  // Parses scene text, with programme files relative to baseDir; on a
+  // malformed line, or a programme that cannot be played, returns nullopt
+  // and an error "<source>:<line>: <what is wrong>".
+  static std::optional<Scene> Parse(std::string_view text, std::string_view source, std::string& error,
+                                    const std::filesystem::path& baseDir = {});
   static std::optional<Scene> Load(const std::filesystem::path& file, std::string& error);
 
   const std::vector<Station>& stations() const { return stations_; }

@@ -6,12 +6,6 @@
 namespace hw {
 namespace {
 
-constexpr std::int64_t kImageOffsetHz = 2 * TunerChip::kIfHz;
-constexpr std::int64_t kLockRangeHz = 25'000;  // where the IF counter settles
-constexpr std::int64_t kHzPerLevel = 10'000;
-constexpr int kStrongImage = 8;
-constexpr int kStereoLevel = 7;
-
 bool Bit(std::uint8_t byte, int bit) { return (byte >> bit) & 1; }
 
 }  // namespace
@@ -47,43 +41,6 @@ bool TunerChip::InBand(std::int64_t hz) const {
   return hz >= low && hz <= high;
 }
 
-int TunerChip::RawLevelAt(std::int64_t hz) const {
-  int level = 0;
-  for (const Station& s : scene_.stations()) {
-    std::int64_t distance = std::llabs(hz - s.hz);
-    level = std::max<int>(level, s.level - static_cast<int>(std::min<std::int64_t>(distance / kHzPerLevel, 16)));
-  }
-  return level;
-}
-
-int TunerChip::LevelAt(std::int64_t hz, bool highSide) const {
-  const int image = RawLevelAt(highSide ? hz + kImageOffsetHz : hz - kImageOffsetHz);
-  const int penalty = image >= kStrongImage ? image / 2 : 0;
-  return std::clamp(RawLevelAt(hz) - penalty, 0, 15);
-}
-
-const Station* TunerChip::NearestWithin(std::int64_t hz, std::int64_t range) const {
-  const Station* nearest = nullptr;
-  for (const Station& s : scene_.stations()) {
-    if (std::llabs(hz - s.hz) > range) continue;
-    if (!nearest || std::llabs(hz - s.hz) < std::llabs(hz - nearest->hz)) nearest = &s;
-  }
-  return nearest;
-}
-
-int TunerChip::IfCounterAt(std::int64_t hz) const {
-  const Station* s = NearestWithin(hz, kLockRangeHz);
-  if (!s) return 20;  // nothing to lock on: the counter runs wild
-  std::int64_t offset = hz - s->hz;
-  std::int64_t steps = (std::llabs(offset) + kPllStepHz / 2) / kPllStepHz;
-  return 56 + static_cast<int>(offset < 0 ? -steps : steps);
-}
-
-bool TunerChip::StereoAt(std::int64_t hz, bool highSide, bool mono) const {
-  const Station* s = NearestWithin(hz, kLockRangeHz);
-  return s && s->stereo && !mono && LevelAt(hz, highSide) >= kStereoLevel;
-}
-
 std::optional<TunerChip::Micros> TunerChip::Write(std::span<const std::uint8_t> image, Micros nowUs) {
   if (image.size() < image_.size()) return std::nullopt;
   SettleSearch(nowUs);
@@ -102,13 +59,16 @@ void TunerChip::StartSearch(Micros nowUs) {
   search_.startHz = tunedHz_;
   search_.direction = Bit(image_[2], 7) ? 1 : -1;
   const bool highSide = Bit(image_[2], 4);
+  const bool mono = Bit(image_[2], 3);
   const int stop = StopLevel();
   search_.steps = 0;
   for (int k = 1;; ++k) {
     std::int64_t channel = search_.startHz + search_.direction * k * kChannelHz;
     if (!InBand(channel)) break;  // the band edge: it stays on the last channel inside
     search_.steps = k;
-    if (LevelAt(channel, highSide) >= stop) break;
+    // The chip measures each channel as it gets there.
+    const Micros at = nowUs + static_cast<Micros>(k - 1) * kChannelUs;
+    if (receiver_->Receive(channel, highSide, mono, at).reportedLevel >= stop) break;
   }
 }
 
@@ -136,16 +96,32 @@ TunerChip::State TunerChip::Observe(Micros nowUs) const {
   state.tunedHz = CurrentHz(nowUs);
   state.pll = search_.active ? PllOf(state.tunedHz, state.highSide)
                              : static_cast<std::uint16_t>(((image_[0] & 0x3F) << 8) | image_[1]);
-  state.mute = Bit(image_[0], 7) || (image_[2] & 0x06) != 0 || Bit(image_[3], 3);
+  state.probeMute = Bit(image_[0], 7);
+  state.audioMute = (image_[2] & 0x06) != 0 || Bit(image_[3], 3);
+  state.mute = state.probeMute || state.audioMute;
   state.mono = Bit(image_[2], 3);
   state.searching = search_.active && nowUs < search_.EndUs();
   state.standby = Bit(image_[3], 6);
   state.japan = Bit(image_[3], 5);
   if (!state.standby) {
-    state.level = LevelAt(state.tunedHz, state.highSide);
-    state.stereo = StereoAt(state.tunedHz, state.highSide, state.mono);
+    Reception r = receiver_->Receive(state.tunedHz, state.highSide, state.mono, nowUs);
+    state.level = r.reportedLevel;
+    state.stereo = r.stereo;
+    if (r.dominated) {
+      state.heard = &receiver_->scene().stations()[std::size_t(r.heard[0].station)];
+      state.heardAsImage = r.heard[0].image;
+    }
   }
   return state;
+}
+
+std::optional<TunerChip::Micros> TunerChip::SearchEndUs() const {
+  if (!search_.active) return std::nullopt;
+  return search_.EndUs();
+}
+
+std::int64_t TunerChip::SearchStopHz() const {
+  return search_.startHz + search_.direction * search_.steps * kChannelHz;
 }
 
 std::array<std::uint8_t, 8> TunerChip::Status(Micros nowUs) const {
@@ -154,8 +130,9 @@ std::array<std::uint8_t, 8> TunerChip::Status(Micros nowUs) const {
   status[0] = static_cast<std::uint8_t>((state.pll >> 8) & 0x3F);
   status[1] = static_cast<std::uint8_t>(state.pll);
   if (state.standby) return status;  // frozen: no reception to report
-  status[2] = static_cast<std::uint8_t>((state.stereo ? 0x80 : 0) | (IfCounterAt(state.tunedHz) & 0x7F));
-  status[3] = static_cast<std::uint8_t>(state.level << 4);
+  Reception r = receiver_->Receive(state.tunedHz, state.highSide, state.mono, nowUs);
+  status[2] = static_cast<std::uint8_t>((r.stereo ? 0x80 : 0) | (receiver_->IfCounter(r, nowUs) & 0x7F));
+  status[3] = static_cast<std::uint8_t>(r.reportedLevel << 4);
   return status;
 }
 

@@ -10,23 +10,22 @@
 // The PLL counts 12.5 kHz steps of the local oscillator, which runs 225 kHz
 // above (high-side) or below (low-side) the received frequency.
 //
-// Reception is worked out from the scene at the tuned frequency: the level
-// falls by one per 10 kHz away from a station, a strong station at the
-// image frequency (450 kHz away, below with low-side injection, above with
-// high-side) pulls the level down, the IF counter reads 54..58 only within
-// 25 kHz of a station, and stereo needs a stereo station, a level of 7 and
-// mono off. A search steps one 100 kHz channel per 5 ms from the start and
-// ends on the first channel whose level reaches the stop level, or at the
-// band edge. Everything is a function of the image and the clock time, so
-// runs are deterministic. In standby the chip is silent and frozen.
+// Reception comes from the card's receiver model (Receiver.h): levels
+// through the channel filter, the image on the side opposite the
+// injection, fading, the IF counter and the stereo pilot, all functions
+// of the scene, the seed and the clock time. A search steps one 100 kHz
+// channel per 5 ms from the start and ends on the first channel whose
+// level, as the chip measures it when it gets there, reaches the stop
+// level, or at the band edge. In standby the chip is silent and frozen.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 
-#include "cards/Scene.h"
+#include "cards/Receiver.h"
 #include "clock/Clock.h"
 
 namespace hw {
@@ -51,9 +50,13 @@ class TunerChip {
     bool japan = false;
     int level = 0;
     bool stereo = false;
+    bool audioMute = false;  // W2 bits 2..1 or W3 bit 3
+    bool probeMute = false;  // W0 bit 7
+    const Station* heard = nullptr;  // the station that dominates, if one does
+    bool heardAsImage = false;
   };
 
-  explicit TunerChip(Scene scene) : scene_(std::move(scene)) {}
+  explicit TunerChip(std::shared_ptr<const Receiver> receiver) : receiver_(std::move(receiver)) {}
 
   // Power-on state: everything clear but standby.
   void Reset();
@@ -70,10 +73,11 @@ class TunerChip {
 
   State Observe(Micros nowUs) const;
 
-  // Reception at a frequency, for the given injection side.
-  int LevelAt(std::int64_t hz, bool highSide) const;
-  int IfCounterAt(std::int64_t hz) const;
-  bool StereoAt(std::int64_t hz, bool highSide, bool mono) const;
+  // While a search runs: when it ends and on which channel.
+  std::optional<Micros> SearchEndUs() const;
+  std::int64_t SearchStopHz() const;
+
+  const Receiver& receiver() const { return *receiver_; }
 
   static std::int64_t TunedHzOf(std::uint16_t pll, bool highSide);
   static std::uint16_t PllOf(std::int64_t hz, bool highSide);
@@ -89,13 +93,11 @@ class TunerChip {
   };
 
   std::int64_t CurrentHz(Micros nowUs) const;
-  int RawLevelAt(std::int64_t hz) const;
-  const Station* NearestWithin(std::int64_t hz, std::int64_t range) const;
   int StopLevel() const;
   bool InBand(std::int64_t hz) const;
   void StartSearch(Micros nowUs);
 
-  Scene scene_;
+  std::shared_ptr<const Receiver> receiver_;
   std::array<std::uint8_t, 5> image_{};
   std::int64_t tunedHz_ = 0;
   Search search_;

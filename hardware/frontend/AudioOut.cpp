@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -9,8 +10,11 @@
 namespace hw {
 namespace {
 
-constexpr int kRate = 44100;
 constexpr int kChannels = 2;
+constexpr int kBytesPerFrame = kChannels * int(sizeof(std::int16_t));
+constexpr int kDeviceFrames = 256;
+
+constexpr std::int64_t FramesOfMs(int ms) { return std::int64_t(ms) * Speaker::kRate / 1000; }
 
 // A sound card is only worth asking for when the kernel shows one: the
 // card driver's library complains loudly on stderr when there is none.
@@ -30,22 +34,6 @@ std::vector<std::string> Candidates(const char* forced) {
   return drivers;
 }
 
-// Converts a sound to the device's format (44.1 kHz stereo, 16-bit).
-std::vector<std::uint8_t> Convert(const Sound& sound) {
-  std::vector<std::uint8_t> out;
-  SDL_AudioStream* stream =
-      SDL_NewAudioStream(AUDIO_S16SYS, Uint8(sound.channels), sound.rate, AUDIO_S16SYS, kChannels, kRate);
-  if (!stream) return out;
-  if (SDL_AudioStreamPut(stream, sound.samples.data(), int(sound.samples.size() * sizeof(std::int16_t))) == 0 &&
-      SDL_AudioStreamFlush(stream) == 0) {
-    out.resize(std::size_t(SDL_AudioStreamAvailable(stream)));
-    int got = SDL_AudioStreamGet(stream, out.data(), int(out.size()));
-    out.resize(got > 0 ? std::size_t(got) : 0);
-  }
-  SDL_FreeAudioStream(stream);
-  return out;
-}
-
 }  // namespace
 
 std::unique_ptr<AudioOut> AudioOut::Open(std::string& whyNot, const char* driver) {
@@ -56,36 +44,66 @@ std::unique_ptr<AudioOut> AudioOut::Open(std::string& whyNot, const char* driver
       reasons += (reasons.empty() ? "" : "; ") + name + ": " + SDL_GetError();
       continue;
     }
-    SDL_AudioSpec want{};
-    want.freq = kRate;
+    SDL_AudioSpec want{}, have{};
+    want.freq = Speaker::kRate;
     want.format = AUDIO_S16SYS;
     want.channels = kChannels;
-    want.samples = 2048;
-    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    want.samples = kDeviceFrames;
+    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
     if (device == 0) {
       reasons += (reasons.empty() ? "" : "; ") + name + ": " + SDL_GetError();
       SDL_QuitSubSystem(SDL_INIT_AUDIO);
       continue;
     }
     SDL_PauseAudioDevice(device, 0);
-    return std::unique_ptr<AudioOut>(new AudioOut(device, name));
+    return std::unique_ptr<AudioOut>(new AudioOut(device, name, have.samples));
   }
   whyNot = reasons.empty() ? "no sound output was found" : reasons;
   return nullptr;
 }
 
 AudioOut::~AudioOut() {
+  Stop();
   SDL_CloseAudioDevice(device_);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void AudioOut::Play(const std::shared_ptr<const Sound>& sound) {
-  SDL_ClearQueuedAudio(device_);
-  if (!sound || sound->frames() == 0) return;
-  std::vector<std::uint8_t> bytes = Convert(*sound);
-  if (!bytes.empty()) SDL_QueueAudio(device_, bytes.data(), Uint32(bytes.size()));
+void AudioOut::Start(Speaker& speaker, Clock& clock) {
+  Stop();
+  stop_ = false;
+  thread_ = std::thread([this, &speaker, &clock] {
+    while (!stop_) {
+      Feed(speaker, clock.NowUs());
+      std::this_thread::sleep_for(std::chrono::milliseconds(kFeedMs));
+    }
+  });
+}
+
+void AudioOut::Stop() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+}
+
+void AudioOut::Feed(const Speaker& speaker, std::uint64_t nowUs) {
+  const std::int64_t now = FrameAt(nowUs);
+  const bool behind = fed_ < 0 || now - fed_ > FramesOfMs(kMaxQueuedMs) ||
+                      Queued() > std::size_t(FramesOfMs(kMaxQueuedMs) * kBytesPerFrame);
+  if (behind) {
+    SDL_ClearQueuedAudio(device_);
+    fed_ = std::max<std::int64_t>(0, now - FramesOfMs(kCushionMs));
+  } else if (Queued() < std::size_t(FramesOfMs(1) * kBytesPerFrame)) {
+    // The device ran dry: build the cushion again.
+    fed_ = std::max<std::int64_t>(0, std::min(fed_, now - FramesOfMs(kCushionMs)));
+  }
+  if (now <= fed_) return;
+  std::vector<std::int16_t> samples(std::size_t(now - fed_) * kChannels);
+  speaker.Mix(fed_, samples);
+  SDL_QueueAudio(device_, samples.data(), Uint32(samples.size() * sizeof(std::int16_t)));
+  fed_ = now;
 }
 
 std::size_t AudioOut::Queued() const { return SDL_GetQueuedAudioSize(device_); }
+
+int AudioOut::LatencyBoundMs() const { return kMaxQueuedMs + deviceFrames_ * 1000 / Speaker::kRate + kFeedMs; }
 
 }  // namespace hw

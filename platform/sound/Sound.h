@@ -8,5 +8,6 @@ namespace ce {
 
 hw::Speaker& SystemSpeaker();
 void SetSystemSpeaker(hw::Speaker* speaker);  // nullptr returns to the default
+bool SystemSpeakerIs(const hw::Speaker* speaker);
 
 }  // namespace ce

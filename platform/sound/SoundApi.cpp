@@ -39,6 +39,8 @@ hw::Speaker& SystemSpeaker() {
 
 void SetSystemSpeaker(hw::Speaker* speaker) { g_speaker.store(speaker); }
 
+bool SystemSpeakerIs(const hw::Speaker* speaker) { return g_speaker.load() == speaker; }
+
 }  // namespace ce
 
 extern "C" {
@@ -50,7 +52,7 @@ BOOL WINAPI PlaySoundW(LPCWSTR pszSound, HMODULE hmod, DWORD fdwSound) {
   (void)hmod;
   hw::Speaker& speaker = ce::SystemSpeaker();
   if (!pszSound) {
-    speaker.Stop();
+    speaker.Stop(ce::SystemClock().NowUs());
     return TRUE;
   }
   if ((fdwSound & SND_RESOURCE) == SND_RESOURCE || (fdwSound & SND_MEMORY) || (fdwSound & SND_ALIAS)) {

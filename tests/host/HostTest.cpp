@@ -53,10 +53,20 @@ TEST_F(HostTest, ScriptWaitThenDumpPrintsTheTimeAsJson) {
   auto script = Write("s.txt", "wait 1000\ndump\nwait 250\ndump\n");
   ASSERT_EQ(Run({"--headless", "--no-card", "--root", root_.string(), "--script", script.string()}), 0) << err_.str();
   EXPECT_EQ(out_.str(),
-            "{\"t\": 1000, \"card\": {\"present\": false}, \"backlight\": true, \"windows\": [], "
+            "{\"t\": 1000, \"card\": {\"present\": false}, \"backlight\": true, "
+            "\"speaker\": {\"level_dbfs\": -120.0}, \"windows\": [], "
             "\"idle_resets\": 0, \"last_idle_reset\": null}\n"
-            "{\"t\": 1250, \"card\": {\"present\": false}, \"backlight\": true, \"windows\": [], "
+            "{\"t\": 1250, \"card\": {\"present\": false}, \"backlight\": true, "
+            "\"speaker\": {\"level_dbfs\": -120.0}, \"windows\": [], "
             "\"idle_resets\": 0, \"last_idle_reset\": null}\n");
+}
+
+TEST_F(HostTest, ARecordingThatCannotBeWrittenStopsTheRunBeforeItStarts) {
+  auto script = Write("s.txt", "wait 100\n");
+  EXPECT_NE(Run({"--headless", "--no-card", "--root", root_.string(), "--script", script.string(), "--record",
+                 "/nonexistent/dir/x.wav"}),
+            0);
+  EXPECT_NE(err_.str().find("cannot write the recording /nonexistent/dir/x.wav"), std::string::npos) << err_.str();
 }
 
 TEST_F(HostTest, FirstBootProvisionsTheRootOnceAndExportShowsInstallDir) {

@@ -31,6 +31,8 @@ TEST(Options, ErrorsNameTheOption) {
   EXPECT_EQ(Parse({"--scale", "0"}).error, "--scale needs a whole number from 1 to 8, not '0'");
   EXPECT_EQ(Parse({"--scale", "2x"}).error, "--scale needs a whole number from 1 to 8, not '2x'");
   EXPECT_EQ(Parse({"--headless=yes"}).error, "--headless takes no value");
+  EXPECT_EQ(Parse({"--seed", "-1"}).error, "--seed needs a whole number from 0 to 18446744073709551615, not '-1'");
+  EXPECT_EQ(Parse({"--seed=3", "--record", "a.wav"}).options.seed, 3u);
   EXPECT_NE(Parse({"--export-registry", "a", "--import-registry", "b"}).error, "");
   // A bare word is not silently taken as a file.
   EXPECT_NE(Parse({"script.txt"}).error, "");

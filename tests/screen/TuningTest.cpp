@@ -96,8 +96,9 @@ TEST_F(TuningTest, SeekIsMutedCarriedOnByTheSeekTimerAndUnmutedOnTheStation) {
   timerTicks.clear();
   const POINT up = Middle(screen->tuneUp);
   PenDown(up.x, up.y);
-  // The weak mono stop is rejected: the seek goes on, muted, the button
-  // held down on the screen.
+  // The search stops beside the strong station at 94.1 and the IF counter
+  // rejects the stop: the seek goes on, muted, the button held down on
+  // the screen.
   ASSERT_EQ(screen->radio.seekContinue, 1);
   EXPECT_FALSE(Card().audio);
   EXPECT_EQ(screen->tuneUp.State(), Widget::Pressed);

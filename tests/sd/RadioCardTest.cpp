@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
+#include <vector>
 
 #include "cards/RadioCard.h"
+#include "tests/support/ChipImage.h"
 
 namespace {
 
@@ -11,29 +14,15 @@ using hw::Scene;
 using hw::SdStatus;
 using hw::TunerChip;
 
-constexpr std::int64_t MHz(double mhz) { return static_cast<std::int64_t>(mhz * 1000.0 + 0.5) * 1000; }
+Scene SceneOf(std::string_view text) {
+  std::string error;
+  auto scene = Scene::Parse(text, "test scene", error);
+  EXPECT_TRUE(scene) << error;
+  return scene.value_or(Scene());
+}
 
-struct Image {
-  std::int64_t hz = MHz(87.5);
-  bool highSide = false;
-  bool search = false;
-  bool up = true;
-  int stopBits = 2;  // 10: level 7
-  bool mono = false;
-  bool japan = false;
-  bool standby = false;
-  bool mute = false;
-
-  std::array<std::uint8_t, 8> Bytes() const {
-    std::uint16_t pll = TunerChip::PllOf(hz, highSide);
-    std::array<std::uint8_t, 8> b{};
-    b[0] = static_cast<std::uint8_t>((mute ? 0x80 : 0) | (search ? 0x40 : 0) | (pll >> 8));
-    b[1] = static_cast<std::uint8_t>(pll);
-    b[2] = static_cast<std::uint8_t>((up ? 0x80 : 0) | (stopBits << 5) | (highSide ? 0x10 : 0) | (mono ? 0x08 : 0));
-    b[3] = static_cast<std::uint8_t>((standby ? 0x40 : 0) | (japan ? 0x20 : 0));
-    return b;
-  }
-};
+using cardtest::Image;
+using cardtest::MHz;
 
 struct Status {
   std::uint16_t pll;
@@ -71,7 +60,18 @@ class RadioCardTest : public ::testing::Test {
   hw::Clock clock_{hw::Clock::Mode::Virtual};
   std::unique_ptr<RadioCard> card_;
   int interrupts_ = 0;
+  friend std::vector<Status> Readings(RadioCardTest& t, std::int64_t hz, bool highSide, int count);
 };
+
+std::vector<Status> Readings(RadioCardTest& t, std::int64_t hz, bool highSide, int count) {
+  t.Write({.hz = hz, .highSide = highSide});
+  std::vector<Status> reads;
+  for (int i = 0; i < count; ++i) {
+    t.clock_.SleepMs(37);
+    reads.push_back(t.Read());
+  }
+  return reads;
+}
 
 TEST_F(RadioCardTest, SearchUpStopsAtFirstStationReachingTheStopLevel) {
   // The first station above 87.5 MHz at level 7 or more in the built-in scene.
@@ -105,7 +105,7 @@ TEST_F(RadioCardTest, SearchUpStopsAtFirstStationReachingTheStopLevel) {
 }
 
 TEST_F(RadioCardTest, StopLevelAndDirectionChooseWhereTheSearchEnds) {
-  Use(Scene({{MHz(90.0), 6, false, "six"}, {MHz(91.0), 9, false, "nine"}, {MHz(92.0), 11, false, "eleven"}}));
+  Use(SceneOf("90.0 6 mono six\n91.0 9 mono nine\n92.0 11 mono eleven\n"));
   const std::pair<int, double> cases[] = {{0, 90.0}, {1, 90.0}, {2, 91.0}, {3, 92.0}};
   for (auto [bits, mhz] : cases) {
     Write({.hz = MHz(89.0), .search = true, .stopBits = bits});
@@ -136,40 +136,103 @@ TEST_F(RadioCardTest, SearchEndsAtTheBandEdgeOfTheSelectedBand) {
   EXPECT_EQ(interrupts_, 3);
 }
 
-TEST_F(RadioCardTest, LevelIfCounterAndStereoFollowTheStation) {
-  Use(Scene({{MHz(95.0), 12, true, "strong stereo"}, {MHz(98.0), 5, true, "weak stereo"},
-             {MHz(100.0), 9, false, "mono"}}));
-  Status exact = Tune(MHz(95.0));
-  EXPECT_EQ(exact.level, 12);
-  EXPECT_TRUE(exact.stereo);
-  EXPECT_GE(exact.ifCounter, 54);
-  EXPECT_LE(exact.ifCounter, 59);
-  Status near = Tune(MHz(95.025));
-  EXPECT_LT(near.level, 12);
-  EXPECT_GE(near.ifCounter, 54);
-  EXPECT_LE(near.ifCounter, 59);
-  Status off = Tune(MHz(95.1));
-  EXPECT_LT(off.level, exact.level);
-  EXPECT_TRUE(off.ifCounter < 40 || off.ifCounter > 70);
-  EXPECT_FALSE(off.stereo);
-  EXPECT_EQ(Tune(MHz(96.5)).level, 0);
+// Readings of a fixed tuning every 37 ms over ten seconds.
+std::vector<Status> Readings(RadioCardTest& t, std::int64_t hz, bool highSide = false, int count = 270);
+
+TEST_F(RadioCardTest, ChannelFilterIfCounterAndFadingShapeWhatTheChipReports) {
+  Use(SceneOf("95.0 15 stereo strong\n98.0 6 stereo weak\n100.0 9 mono mono\n"));
+  auto levels = [](const std::vector<Status>& reads) {
+    std::set<int> seen;
+    for (const Status& s : reads) seen.insert(s.level);
+    return seen;
+  };
+  // Tuned exactly: a strong station reads its level or one less, on
+  // frequency by the IF counter, in stereo.
+  auto exact = Readings(*this, MHz(95.0));
+  EXPECT_EQ(levels(exact), (std::set<int>{14, 15}));
+  for (const Status& s : exact) {
+    EXPECT_TRUE(s.ifCounter >= 54 && s.ifCounter <= 59 && s.stereo) << s.ifCounter;
+  }
+  // One channel away it still reads 7, enough to stop a search, but the
+  // IF counter is far outside the window and there is no pilot; two
+  // channels away it is under 3.
+  for (double mhz : {94.9, 95.1}) {
+    for (const Status& s : Readings(*this, MHz(mhz), false, 30)) {
+      EXPECT_EQ(s.level, 7) << mhz;
+      EXPECT_TRUE(s.ifCounter < 50 || s.ifCounter > 63) << mhz << " " << s.ifCounter;
+      EXPECT_FALSE(s.stereo);
+    }
+  }
+  for (const Status& s : Readings(*this, MHz(95.2), false, 30)) EXPECT_LT(s.level, 3);
+  // 12.5 kHz off the carrier the counter reads it: 54 or 55.
+  EXPECT_EQ(Tune(MHz(95.0125)).ifCounter / 2, 27);  // 54 or 55
+  // A weak station fades over a few levels, around its level; the pilot
+  // comes and goes with it at level 7.
+  auto weak = Readings(*this, MHz(98.0));
+  auto weakLevels = levels(weak);
+  EXPECT_EQ(*weakLevels.begin(), 4);
+  EXPECT_EQ(*weakLevels.rbegin(), 8);
+  bool bigSwing = false;
+  for (std::size_t i = 7; i < weak.size(); ++i) bigSwing |= std::abs(weak[i].level - weak[i - 7].level) >= 3;
+  EXPECT_TRUE(bigSwing) << "readings 259 ms apart sometimes differ by 3 or more";
+  for (const Status& s : weak) EXPECT_EQ(s.stereo, s.level >= 7) << s.level;
+  // A mono station never lights stereo, nor does forced mono.
+  for (const Status& s : Readings(*this, MHz(100.0), false, 30)) EXPECT_FALSE(s.stereo);
   EXPECT_FALSE(Tune(MHz(95.0), false, /*mono=*/true).stereo);
-  EXPECT_FALSE(Tune(MHz(98.0)).stereo);  // too weak for stereo
-  Status mono = Tune(MHz(100.0));
-  EXPECT_EQ(mono.level, 9);
-  EXPECT_FALSE(mono.stereo);
+  // Between stations: nothing, and the IF counter wanders.
+  std::set<int> counts;
+  for (const Status& s : Readings(*this, MHz(96.5), false, 30)) {
+    EXPECT_EQ(s.level, 0);
+    counts.insert(s.ifCounter);
+  }
+  EXPECT_GT(counts.size(), 20u);
 }
 
-TEST_F(RadioCardTest, StrongStationAtTheImageFrequencyMakesTheInjectionSideMatter) {
-  // 95.0 with a strong station 450 kHz below: low-side injection suffers.
-  Use(Scene({{MHz(94.55), 15, true, "image"}, {MHz(95.0), 10, true, "wanted"}}));
-  Status low = Tune(MHz(95.0), /*highSide=*/false);
-  Status high = Tune(MHz(95.0), /*highSide=*/true);
-  EXPECT_EQ(high.level, 10);
-  EXPECT_LT(low.level, high.level);
+TEST_F(RadioCardTest, AStationAtTheImageFrequencyIsReceivedOnTheSideOppositeTheOscillator) {
+  // 95.0 is empty; 94.55 sits on its low-side image and 95.45 on its
+  // high-side image.
+  Use(SceneOf("94.55 15 stereo below\n95.45 12 mono above\n"));
+  for (const Status& s : Readings(*this, MHz(95.0), false, 30)) {
+    EXPECT_TRUE(s.level == 8 || s.level == 9) << s.level;  // 15 less the rejection of 6
+    EXPECT_TRUE(s.ifCounter >= 54 && s.ifCounter <= 59);
+  }
+  for (const Status& s : Readings(*this, MHz(95.0), true, 30)) EXPECT_TRUE(s.level == 5 || s.level == 6) << s.level;
   EXPECT_NE(TunerChip::PllOf(MHz(95.0), true), TunerChip::PllOf(MHz(95.0), false));
   EXPECT_EQ(TunerChip::PllOf(MHz(87.5), true), 7018);  // (87.5 MHz + 225 kHz) / 12.5 kHz
   EXPECT_EQ(TunerChip::TunedHzOf(6982, false), MHz(87.5));
+}
+
+TEST_F(RadioCardTest, ReadingsDependOnlyOnTheSeedAndTheTime) {
+  const Scene weak = SceneOf("98.0 5 stereo weak\n");
+  Use(weak);
+  Write({.hz = MHz(98.0)});
+  clock_.SleepMs(4000);
+  const Status late = Read();
+  // The same seed, read often before: the same reading at the same time.
+  hw::Clock other{hw::Clock::Mode::Virtual};
+  RadioCard again(other, weak);
+  again.PowerOn({});
+  auto image = Image{.hz = MHz(98.0)}.Bytes();
+  again.WriteBlock(1, RadioCard::kRegTuner, image);
+  std::array<std::uint8_t, 8> s{};
+  for (int i = 0; i < 40; ++i) {
+    other.SleepMs(100);
+    again.ReadBlock(1, RadioCard::kRegTuner, s);
+  }
+  EXPECT_EQ(s[3] >> 4, late.level);
+  EXPECT_EQ(s[2], (late.stereo ? 0x80 : 0) | late.ifCounter);
+  // Another seed fades otherwise.
+  int differing = 0;
+  for (std::uint64_t seed = 2; seed < 12; ++seed) {
+    hw::Clock third{hw::Clock::Mode::Virtual};
+    RadioCard seeded(third, weak, seed);
+    seeded.PowerOn({});
+    seeded.WriteBlock(1, RadioCard::kRegTuner, image);
+    third.SleepMs(4000);
+    seeded.ReadBlock(1, RadioCard::kRegTuner, s);
+    differing += (s[3] >> 4) != late.level;
+  }
+  EXPECT_GT(differing, 2);
 }
 
 TEST_F(RadioCardTest, StandbyIsSilentAndFrozen) {

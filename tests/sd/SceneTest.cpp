@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "cards/Scene.h"
 
 namespace {
@@ -28,6 +31,15 @@ TEST(Scene, DefaultSceneCoversBothBandsAndTheEdgeCases) {
   EXPECT_GE(strongStereo, 1);
   EXPECT_GE(weakStereo, 1);
   EXPECT_TRUE(low && high && pair);
+  // A station beside a strong one, and a strong one whose low-side image
+  // (450 kHz up) falls on another station's channel.
+  bool beside = false, ghost = false;
+  for (const auto& a : stations)
+    for (const auto& b : stations) {
+      beside |= a.level >= 14 && b.hz - a.hz == 100'000;
+      ghost |= a.level >= 14 && b.hz - a.hz == 450'000;
+    }
+  EXPECT_TRUE(beside && ghost);
 }
 
 TEST(Scene, ParsesStationsCommentsAndNames) {
@@ -54,6 +66,26 @@ TEST(Scene, MalformedLineIsAnErrorNamingFileAndLine) {
     EXPECT_NE(error.find("x.scene:2: "), std::string::npos) << error;
     EXPECT_NE(error.find(what), std::string::npos) << error;
   }
+  // A programme file that is not there, or not sound, names the line and
+  // the file, with the path taken from the scene's folder.
+  const auto dir = std::filesystem::temp_directory_path() / "ondrel-scene-audio";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "notes.txt") << "not a sound\n";
+  const std::pair<const char*, const char*> badAudio[] = {
+      {"95.0 5 mono audio=missing.wav Gone\n", "missing.wav does not exist"},
+      {"95.0 5 mono audio=notes.txt Text\n", "notes.txt cannot be read"},
+      {"95.0 5 mono audio= Empty\n", "audio= needs the path"},
+  };
+  for (auto [text, what] : badAudio) {
+    std::string error;
+    EXPECT_FALSE(Scene::Parse(std::string("90.0 5 mono\n") + text, "x.scene", error, dir));
+    EXPECT_NE(error.find("x.scene:2: "), std::string::npos) << error;
+    EXPECT_NE(error.find(what), std::string::npos) << error;
+    if (std::string(what).find('.') != std::string::npos) {
+      EXPECT_NE(error.find(dir.string()), std::string::npos) << error;
+    }
+  }
+  std::filesystem::remove_all(dir);
   std::string error;
   EXPECT_FALSE(Scene::Load("/nonexistent/dir/x.scene", error));
   EXPECT_NE(error.find("/nonexistent/dir/x.scene"), std::string::npos);

@@ -28,13 +28,17 @@ FoundStation Here(RadioDevice& radio) {
 
 }  // namespace
 
-std::vector<FoundStation> ScanBand(RadioDevice& radio, int band) {
+std::vector<FoundStation> ScanBand(RadioDevice& radio, int band, const std::function<void(FoundStation&)>& onFound) {
   std::vector<FoundStation> found;
   radio.SetRadioSystem(band);
   radio.SetPower(1);
   radio.SetMute(1);
   radio.SetFrequency(tunerState.bandLower);
-  if (LowerLimitIsStation()) found.push_back(Here(radio));
+  auto add = [&] {
+    found.push_back(Here(radio));
+    if (onFound) onFound(found.back());
+  };
+  if (LowerLimitIsStation()) add();
   // Every seek ends further up or at the band's end; one that gets no
   // further has met the end.
   for (;;) {
@@ -42,7 +46,7 @@ std::vector<FoundStation> ScanBand(RadioDevice& radio, int band) {
     int reached = radio.SeekUp();
     if (reached <= from) break;
     if (radio.seekContinue == SEEK_STOP)
-      found.push_back(Here(radio));
+      add();
     else
       Sleep(kSeekRepeatMs);
   }

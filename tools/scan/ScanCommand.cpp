@@ -1,6 +1,7 @@
 #include "ScanCommand.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -80,7 +81,26 @@ void Print(std::ostream& out, const FoundStation& station) {
   char line[64];
   std::snprintf(line, sizeof line, "%u.%u MHz  level %d  %s", station.frequency / 10u, station.frequency % 10u,
                 station.level, station.stereo ? "stereo" : "mono");
-  out << line << '\n';
+  out << line;
+  if (!station.name.empty()) out << "  " << station.name;
+  out << '\n';
+}
+
+std::string MhzText(std::int64_t hz) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g MHz", double(hz) / 1e6);
+  return text;
+}
+
+// The station the card hears where it is tuned, as the scene names it:
+// heard off its own channel, or at the image frequency, it says so.
+std::string HeardName(const hw::RadioCard::View& card) {
+  const hw::Station* heard = card.chip.heard;
+  if (!heard) return {};
+  std::string name = heard->name.empty() ? MhzText(heard->hz) : heard->name;
+  if (card.chip.heardAsImage) return name + " (image of " + MhzText(heard->hz) + ")";
+  if (std::llabs(heard->hz - card.chip.tunedHz) >= 50'000) return name + " (" + MhzText(heard->hz) + ")";
+  return name;
 }
 
 }  // namespace
@@ -101,7 +121,9 @@ int RunScan(std::span<const std::string_view> args, std::ostream& out, std::ostr
   if (!radio.CheckPresent())
     return Fail(err, "the tuner card does not answer: no device MVX1: (is the tuner driver installed?)");
   std::uint64_t startMs = handheld->clock().NowMs();
-  std::vector<FoundStation> stations = ScanBand(radio, options.band);
+  host::CardSlot& slot = handheld->cardSlot();
+  std::vector<FoundStation> stations =
+      ScanBand(radio, options.band, [&slot](FoundStation& found) { found.name = HeardName(slot.Observe()); });
   std::uint64_t elapsedMs = handheld->clock().NowMs() - startMs;
   radio.SetPower(0);
   radio.Close();
