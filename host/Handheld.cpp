@@ -7,6 +7,7 @@
 #include "kernel/Kernel.h"
 #include "kernel/Registry.h"
 #include "shell/NavBar.h"
+#include "user/Desktop.h"
 
 namespace host {
 
@@ -26,6 +27,7 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
   std::unique_ptr<Handheld> handheld(new Handheld(config));
   handheld->root_ = std::filesystem::absolute(config.root);
   ce::SetSystemClock(&handheld->clock_);
+  ce::SystemInput().SetClock(&handheld->clock_);  // the keypad repeats held keys on it
   ce::SetDeviceRoot(handheld->root_);
   if (auto mountError = ce::MountRegistry(RegistryFileOf(handheld->root_))) {
     error = *mountError;
@@ -52,6 +54,7 @@ Handheld::~Handheld() {
   cardSlot_.reset();  // unloads the driver while the registry is still there
   if (registryMounted_) ce::UnmountRegistry();
   ce::SetDeviceRoot({});
+  ce::SystemInput().SetClock(nullptr);
   ce::SetSystemClock(nullptr);
 }
 

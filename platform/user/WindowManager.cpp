@@ -2,6 +2,7 @@
 
 #include "user/SystemClasses.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "gdi/WindowArea.h"
@@ -174,9 +175,34 @@ std::optional<MSG> WindowManager::PaintMessage(std::thread::id thread, HWND filt
   return paint;
 }
 
+namespace {
+
+// Input that waits while the program is busy does not pile up, as on the
+// platform: pen moves waiting one after another come as one move to where
+// the pen is now, and a held key's repeats waiting right behind its
+// key-down add to that key-down's repeat count. Pen-downs, pen-ups and
+// releases always come one by one, in order.
+bool FoldsInto(const hw::InputEvent& event, const hw::InputEvent& next) {
+  using Kind = hw::InputEvent::Kind;
+  if (event.kind == Kind::PenMove) return next.kind == Kind::PenMove;
+  return event.kind == Kind::KeyDown && next.kind == Kind::KeyDown && next.autoRepeat && next.key == event.key;
+}
+
+void Fold(hw::InputEvent& event, const hw::InputEvent& next) {
+  if (event.kind == hw::InputEvent::Kind::PenMove) {
+    event.x = next.x;
+    event.y = next.y;
+    return;
+  }
+  event.repeats = static_cast<std::uint16_t>(std::min<unsigned>(0xFFFF, event.repeats + next.repeats));
+}
+
+}  // namespace
+
 bool WindowManager::RouteOneInput() {
   std::optional<hw::InputEvent> event = input().Take();
   if (!event) return false;
+  while (auto next = input().TakeIf([&](const hw::InputEvent& e) { return FoldsInto(*event, e); })) Fold(*event, *next);
   RoutedInput routed;
   {
     auto lock = Lock();
