@@ -67,8 +67,8 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   ParsedOptions parsed = ParseOptions(args);
   if (!parsed.error.empty()) return Fail(err, parsed.error);
   const Options& options = parsed.options;
-  if (options.help) {
-    out << UsageText();
+  if (options.help || options.version) {
+    out << (options.help ? UsageText() : VersionText());
     return 0;
   }
 

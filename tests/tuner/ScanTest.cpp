@@ -1,6 +1,7 @@
 // Whole-band scans on the radio card with the built-in scene: the seek and
 // its acceptance test find the stations a listener can receive, and
 // nothing that is not on the air.
+#include <fstream>
 #include <sstream>
 
 #include "BandScan.h"
@@ -91,6 +92,11 @@ TEST(ScanCommandTest, PrintsTheStationsAndTheDeviceTime) {
             "88.6 MHz  level 12  stereo\n"
             "90.2 MHz  level 15  stereo\n"
             "6 stations, 6.4 s of device time\n");
+
+  const std::string oneStation = root + "-one.scene";
+  std::ofstream(oneStation) << "95.0 15 stereo City FM\n";
+  out = RunScanCommand({"--root", root, "--scene", oneStation}, status, errors);
+  EXPECT_EQ(out.substr(out.find('\n') + 1, 11), "1 station, ") << out;
 
   out = RunScanCommand({"--root", root, "--no-card"}, status, errors);
   EXPECT_NE(status, 0);
