@@ -50,6 +50,12 @@ void WriteFileAtomically(const fs::path& path, const std::string& content) {
   fs::rename(temp, path, ec);
 }
 
+// Where a request to raise a window of process pid is left.
+std::string RaiseFileName(long pid) { return "raise-" + std::to_string(pid); }
+
+// A request has come: the message loops look for it when they wake.
+void OnRaiseFileArrival() { WindowManager::Get().WakeAll(); }
+
 }  // namespace
 
 DeviceWindows& DeviceWindows::Get() {
@@ -71,6 +77,10 @@ void DeviceWindows::Publish(HWND window, std::u16string_view className, std::u16
   WriteFileAtomically(file, ToUtf8(className) + "\n" + ToUtf8(title));
   std::lock_guard lock(mutex_);
   published_[window] = file;
+  if (!raiseWatch_ || raiseWatch_->folder() != folder) {
+    raiseWatch_ = FileArrivalWatch::Start(folder, RaiseFileName(::getpid()), OnRaiseFileArrival);
+    raiseFile_ = folder / RaiseFileName(::getpid());
+  }
 }
 
 void DeviceWindows::Withdraw(HWND window) {
@@ -81,6 +91,7 @@ void DeviceWindows::Withdraw(HWND window) {
     if (it == published_.end()) return;
     file = it->second;
     published_.erase(it);
+    if (published_.empty()) raiseWatch_.reset();
   }
   std::error_code ec;
   fs::remove(file, ec);
@@ -112,18 +123,22 @@ std::optional<RemoteWindow> DeviceWindows::Find(const std::u16string* foldedClas
 bool DeviceWindows::RequestRaise(const RemoteWindow& window) {
   fs::path folder = Folder();
   if (folder.empty() || !ProcessAlive(window.pid)) return false;
-  WriteFileAtomically(folder / ("raise-" + std::to_string(window.pid)), Hex(window.handle));
+  WriteFileAtomically(folder / RaiseFileName(window.pid), Hex(window.handle));
   return true;
 }
 
 std::optional<std::uintptr_t> DeviceWindows::TakeRaiseRequest() {
+  fs::path file;
+  std::error_code ec;
   {
+    // Asked whenever a message loop is idle: the watch tells whether a
+    // request came, without a look at the folder.
     std::lock_guard lock(mutex_);
     if (published_.empty()) return std::nullopt;  // nobody can address us
+    if (raiseWatch_ && !raiseWatch_->TakeArrival()) return std::nullopt;
+    if (raiseFile_.empty() || !fs::exists(raiseFile_, ec)) return std::nullopt;
+    file = raiseFile_;
   }
-  fs::path file = Folder() / ("raise-" + std::to_string(::getpid()));
-  std::error_code ec;
-  if (!fs::exists(file, ec)) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   std::string text;
   std::getline(in, text);

@@ -4,16 +4,19 @@
 // handle's lowest bit set). Each process publishes its top-level windows
 // as small files in the device root's ".windows" folder; a request to
 // bring a window forward is a file the owning process picks up the next
-// time its message loop is idle. Entries of processes that are gone are
+// time its message loop is idle (its arrival wakes the message loops of a
+// process that has windows). Entries of processes that are gone are
 // ignored and cleared away.
 #pragma once
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
+#include "user/FileArrivalWatch.h"
 #include "windows.h"
 
 namespace ce {
@@ -51,6 +54,8 @@ class DeviceWindows {
 
   mutable std::mutex mutex_;
   std::map<HWND, std::filesystem::path> published_;
+  std::unique_ptr<FileArrivalWatch> raiseWatch_;  // while anything is published
+  std::filesystem::path raiseFile_;                // where requests to this process are left
   std::map<std::uintptr_t, RemoteWindow> proxies_;
   std::uintptr_t nextProxy_ = 0x40000004;
 };

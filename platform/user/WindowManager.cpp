@@ -248,6 +248,7 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
       found = true;
     }
     if (!found) {
+      timers_.ExpireDue(thread);
       if (auto paint = PaintMessage(thread, filter)) {
         msg = *paint;
         found = true;
@@ -282,9 +283,14 @@ void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue
     queue.cv.wait_for(lock, std::chrono::milliseconds(5), [&] { return queue.woken; });
     return;
   }
-  // Real time: timers and input wake us; look at the other programs'
-  // requests now and then.
-  queue.cv.wait_for(lock, std::chrono::milliseconds(100), [&] { return queue.woken; });
+  // Real time: sleep until the next timer of ours is due, or until input,
+  // a posted message or another program's request wakes us; nothing else
+  // is worth a look.
+  const auto woken = [&] { return queue.woken; };
+  if (auto next = timers_.NextDeadline(std::this_thread::get_id()))
+    next->clock->WaitUntil(lock, queue.cv, woken, next->due);
+  else
+    queue.cv.wait(lock, woken);
 }
 
 void WindowManager::Idle() {
@@ -314,8 +320,18 @@ void WindowManager::Idle() {
 }
 
 void WindowManager::OnTimerDue(TimerKey key, std::uint64_t generation) {
-  auto lock = Lock();
-  if (auto thread = timers_.Expire(key, generation)) Wake(*thread);
+  std::condition_variable* cv = nullptr;
+  {
+    auto lock = Lock();
+    auto thread = timers_.Expire(key, generation);
+    if (!thread) return;
+    MessageQueue& queue = QueueOf(*thread);
+    queue.woken = true;
+    cv = &queue.cv;
+  }
+  // Told after the lock is free, so the thread does not wake only to wait
+  // for it. Queues live as long as the window manager.
+  cv->notify_all();
 }
 
 void WindowManager::Activate(HWND handle) {
