@@ -9,6 +9,8 @@
 #include "kernel/Registry.h"
 #include "kernel/RunLog.h"
 #include "CardSlot.h"
+#include "CloseRequest.h"
+#include "Signals.h"
 #include "frontend/AudioOut.h"
 #include "frontend/WindowFrontEnd.h"
 #include "kernel/Kernel.h"
@@ -95,17 +97,16 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   // program and no script); headless runs on the virtual clock.
   const std::optional<std::filesystem::path> program = ProgramToRun(options);
   const bool transfer = options.exportRegistry || options.importRegistry;
-  std::atomic<bool> userClosed = false;
+  // The window's close button, Ctrl+C and SIGTERM close the radio as its
+  // user would; the catcher comes before any thread starts.
+  CloseRequest close;
+  SignalCatcher signals([&close] { close.Request(); });
   std::atomic<bool> cardToggle = false;
   std::unique_ptr<hw::WindowFrontEnd> frontEnd;
   if (!options.headless && !transfer && (program || options.script)) {
     std::string whyNot;
     hw::FrontEndHooks hooks;
-    hooks.onClose = [&userClosed] {
-      userClosed = true;
-      if (HWND main = ce::ProgramMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
-      ce::WakeMessageLoops();
-    };
+    hooks.onClose = [&close] { close.Request(); };
     hooks.onCardToggle = [&cardToggle] {
       cardToggle = true;
       ce::WakeMessageLoops();
@@ -132,7 +133,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   // In a window without a script the person at the desktop decides when
   // the run ends.
   settings.closeAfterScript = !frontEnd || options.script.has_value();
-  settings.userClosed = &userClosed;
+  settings.userClosed = &close.requested();
   int cardHook = 0;
   std::unique_ptr<hw::AudioOut> audio;
   if (frontEnd) {
