@@ -60,14 +60,16 @@ std::string PragmaText(Database& db, const char* sql) {
 
 enum class Advice { Access, Replace };
 
+// Told to the user as one line: lower case, parts joined by "; ", no
+// closing full stop.
 std::string MountProblem(const fs::path& file, const std::string& reason, Advice advice) {
-  std::string message = "The registry database '" + file.string() + "' cannot be used: " + reason + ".";
+  std::string message = "the registry database '" + file.string() + "' cannot be used: " + reason;
   if (advice == Advice::Access) {
-    message += " Check that the folder exists and that you may read and write the file.";
+    message += "; check that the folder exists and that you may read and write the file";
   } else {
     message +=
-        " The file was left as it is. To start with a fresh registry, move the file aside; to restore a "
-        "saved registry, move it aside and run `ondrel --import-registry FILE` on a .reg file exported earlier.";
+        "; the file was left as it is (to start with a fresh registry, move the file aside; to restore a "
+        "saved registry, move it aside and run `ondrel --import-registry FILE` on a .reg file exported earlier)";
   }
   return message;
 }
