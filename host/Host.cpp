@@ -142,7 +142,8 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
     if (audio)
       ce::SystemSpeaker().SetListener([a = audio.get()](const std::shared_ptr<const hw::Sound>& s) { a->Play(s); });
     else
-      out << "ondrel: no sound (" << whyNot << "); the radio plays silently\n";
+      out << "ondrel: no sound (" << whyNot << "); the radio plays silently; for sound, set SDL_AUDIODRIVER "
+             "to the sound system that runs here: pipewire, pulseaudio or alsa\n";
     ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
     // Message boxes appear on the screen and wait for the user.
     ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);

@@ -12,11 +12,6 @@
 namespace host {
 namespace {
 
-bool Ignored(int signal) {
-  struct sigaction action {};
-  return sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN;
-}
-
 // The signal's own default action: the process ends as killed by it.
 [[noreturn]] void EndByDefault(int signal) {
   ::signal(signal, SIG_DFL);
@@ -33,7 +28,10 @@ bool Ignored(int signal) {
 SignalCatcher::SignalCatcher(std::function<void()> onFirst) : onFirst_(std::move(onFirst)) {
   sigemptyset(&caught_);
   sigaddset(&caught_, SIGTERM);
-  if (!Ignored(SIGINT)) sigaddset(&caught_, SIGINT);
+  sigaddset(&caught_, SIGINT);
+  // Caught even when the process was started ignoring them (a shell
+  // script's background job ignores SIGINT): it is still asked to close.
+  for (int signal : {SIGINT, SIGTERM}) previousAction_[signal == SIGINT ? 0 : 1] = ::signal(signal, SIG_DFL);
   pthread_sigmask(SIG_BLOCK, &caught_, &previousMask_);
   signals_ = signalfd(-1, &caught_, SFD_CLOEXEC);
   stop_ = eventfd(0, EFD_CLOEXEC);
@@ -49,6 +47,8 @@ SignalCatcher::~SignalCatcher() {
   if (signals_ >= 0) ::close(signals_);
   if (stop_ >= 0) ::close(stop_);
   pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+  ::signal(SIGINT, previousAction_[0]);
+  ::signal(SIGTERM, previousAction_[1]);
 }
 
 void SignalCatcher::Run() {
