@@ -8,6 +8,7 @@
 #include "kernel/Registry.h"
 #include "shell/NavBar.h"
 #include "sound/Sound.h"
+#include "user/Desktop.h"
 
 namespace host {
 
@@ -30,6 +31,7 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
   }
   handheld->root_ = std::filesystem::absolute(config.root);
   ce::SetSystemClock(&handheld->clock_);
+  ce::SystemInput().SetClock(&handheld->clock_);  // the keypad repeats held keys on it
   ce::SetDeviceRoot(handheld->root_);
   if (auto mountError = ce::MountRegistry(RegistryFileOf(handheld->root_))) {
     error = *mountError;
@@ -58,6 +60,7 @@ Handheld::~Handheld() {
   cardSlot_.reset();  // unloads the driver while the registry is still there
   if (registryMounted_) ce::UnmountRegistry();
   ce::SetDeviceRoot({});
+  ce::SystemInput().SetClock(nullptr);
   ce::SetSystemClock(nullptr);
 }
 

@@ -12,6 +12,8 @@
 #include "kernel/Registry.h"
 #include "kernel/RunLog.h"
 #include "CardSlot.h"
+#include "CloseRequest.h"
+#include "Signals.h"
 #include "frontend/WindowFrontEnd.h"
 #include "kernel/Kernel.h"
 #include "sound/Sound.h"
@@ -111,8 +113,8 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   ParsedOptions parsed = ParseOptions(args);
   if (!parsed.error.empty()) return Fail(err, parsed.error);
   const Options& options = parsed.options;
-  if (options.help) {
-    out << UsageText();
+  if (options.help || options.version) {
+    out << (options.help ? UsageText() : VersionText());
     return 0;
   }
 
@@ -140,17 +142,16 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   // told to run headless or there is no display (or nothing to show: no
   // program and no script); headless runs on the virtual clock.
   const std::optional<std::filesystem::path> program = ProgramToRun(options);
-  std::atomic<bool> userClosed = false;
+  // The window's close button, Ctrl+C and SIGTERM close the radio as its
+  // user would; the catcher comes before any thread starts.
+  CloseRequest close;
+  SignalCatcher signals([&close] { close.Request(); });
   std::atomic<bool> cardToggle = false;
   std::unique_ptr<hw::WindowFrontEnd> frontEnd;
   if (!options.headless && (program || options.script)) {
     std::string whyNot;
     hw::FrontEndHooks hooks;
-    hooks.onClose = [&userClosed] {
-      userClosed = true;
-      if (HWND main = ce::ProgramMainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
-      ce::WakeMessageLoops();
-    };
+    hooks.onClose = [&close] { close.Request(); };
     hooks.onCardToggle = [&cardToggle] {
       cardToggle = true;
       ce::WakeMessageLoops();
@@ -180,7 +181,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   // In a window without a script the person at the desktop decides when
   // the run ends.
   settings.closeAfterScript = !frontEnd || options.script.has_value();
-  settings.userClosed = &userClosed;
+  settings.userClosed = &close.requested();
   int cardHook = 0;
   if (frontEnd) {
     ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });

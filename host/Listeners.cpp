@@ -29,7 +29,8 @@ std::unique_ptr<Listeners> Listeners::Start(Handheld& handheld, const std::optio
       listeners->audio_->Start(handheld.speaker(), handheld.clock());
     else
       out << "ondrel: no sound (" << whyNot
-          << "); the radio plays silently: start a sound server (PipeWire or PulseAudio) or set SDL_AUDIODRIVER\n";
+          << "); the radio plays silently; for sound, set SDL_AUDIODRIVER to the sound system that runs here: "
+             "pipewire, pulseaudio or alsa\n";
   }
   return listeners;
 }

@@ -59,6 +59,7 @@ const std::map<std::string_view, OptionRule>& Rules() {
       {"--import-registry", {true, PathInto(&Options::importRegistry)}},
       {"--help", {false, [](Options& o, std::string_view) { o.help = true; return std::string(); }}},
       {"-h", {false, [](Options& o, std::string_view) { o.help = true; return std::string(); }}},
+      {"--version", {false, [](Options& o, std::string_view) { o.version = true; return std::string(); }}},
   };
   return rules;
 }
@@ -158,18 +159,24 @@ Options:
   --import-registry FILE  read a .reg text file into the device's registry and
                           exit; nothing is imported when a line is malformed
   --help                  show this text
+  --version               show the version
 
 Script commands, one a line, '#' starts a comment (coordinates are on the
 240 x 320 panel):
   wait MS                 let MS milliseconds of clock time pass
   down X Y | move X Y | up X Y
   tap X Y | hold X Y MS   pen events
-  key NAME                LEFT RIGHT UP DOWN RETURN CTRL+A CTRL+Q
+  key NAME                press and release a key: LEFT RIGHT UP DOWN RETURN
+                          CTRL+A CTRL+Q
+  key NAME MS             hold the key MS milliseconds; the keypad repeats it
   card insert | card remove
   shot FILE.png           write the panel as it looks now
   dump                    print one JSON line of the handheld's state
+  say TEXT                print TEXT
 )";
 }
+
+std::string VersionText() { return "ondrel " ONDREL_VERSION "\n"; }
 
 std::filesystem::path DefaultDeviceRoot() {
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)

@@ -26,6 +26,7 @@ struct Options {
   std::optional<std::filesystem::path> exportRegistry;
   std::optional<std::filesystem::path> importRegistry;
   bool help = false;
+  bool version = false;
 };
 
 struct ParsedOptions {
@@ -37,6 +38,7 @@ struct ParsedOptions {
 ParsedOptions ParseOptions(std::span<const std::string_view> args);
 
 std::string UsageText();
+std::string VersionText();  // "ondrel 0.1", a line
 
 // The per-user data folder that is the device root when --root is not given.
 std::filesystem::path DefaultDeviceRoot();

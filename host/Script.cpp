@@ -98,13 +98,20 @@ class LineParser {
   }
 
   std::string Key(std::optional<ScriptCommand>& out) {
-    if (auto e = Count(1, "key NAME"); !e.empty()) return e;
+    if (words_.size() != 2 && words_.size() != 3)
+      return "key takes 1 or 2 arguments, not " + std::to_string(words_.size() - 1) + " (key NAME [MS])";
     std::string name(words_[1]);
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
     const auto& names = ScriptKeyNames();
     if (std::find(names.begin(), names.end(), name) == names.end())
       return "key: unknown key '" + std::string(words_[1]) + "' (known: LEFT RIGHT UP DOWN RETURN CTRL+A CTRL+Q)";
-    out = KeyCmd{name};
+    KeyCmd key{name, std::nullopt};
+    if (words_.size() == 3) {
+      std::int64_t ms = 0;
+      if (auto e = Number(2, "milliseconds", 0, kLongestWaitMs, ms); !e.empty()) return e;
+      key.holdMs = static_cast<std::uint32_t>(ms);
+    }
+    out = key;
     return {};
   }
 

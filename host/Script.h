@@ -19,7 +19,10 @@ struct PenCmd {
   int x, y;
 };
 struct HoldCmd { int x, y; std::uint32_t ms; };
-struct KeyCmd { std::string name; };
+struct KeyCmd {
+  std::string name;
+  std::optional<std::uint32_t> holdMs;  // held this long (the keypad repeats it); else pressed and released
+};
 struct CardCmd { bool insert; };
 struct ShotCmd { std::filesystem::path file; };
 struct DumpCmd {};

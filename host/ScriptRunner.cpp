@@ -59,26 +59,33 @@ class Runner {
     step_.then = [x = hold.x, y = hold.y] { ce::SystemInput().PenUp(x, y); };
     return {};
   }
+  // A key, or Ctrl with a letter, pressed and released at once or held
+  // for the given time (the keypad repeats a held key meanwhile).
   std::string operator()(const KeyCmd& key) {
-    hw::InputDevice& input = ce::SystemInput();
     static const std::vector<std::pair<std::string_view, hw::KeyCode>> kKeys = {
         {"LEFT", hw::KeyCode::Left}, {"RIGHT", hw::KeyCode::Right}, {"UP", hw::KeyCode::Up},
         {"DOWN", hw::KeyCode::Down}, {"RETURN", hw::KeyCode::Return}};
-    step_.input = true;
+    std::vector<hw::KeyCode> chord;
     if (key.name.starts_with("CTRL+") && key.name.size() == 6) {
-      input.KeyDown(hw::KeyCode::Control);
-      input.KeyDown(hw::Letter(key.name[5]));
-      input.KeyUp(hw::Letter(key.name[5]));
-      input.KeyUp(hw::KeyCode::Control);
+      chord = {hw::KeyCode::Control, hw::Letter(key.name[5])};
+    } else {
+      for (const auto& [name, code] : kKeys)
+        if (name == key.name) chord = {code};
+    }
+    if (chord.empty()) return "key: the handheld has no key '" + key.name + "'";
+    hw::InputDevice& input = ce::SystemInput();
+    for (hw::KeyCode code : chord) input.KeyDown(code);
+    auto release = [chord] {
+      for (auto it = chord.rbegin(); it != chord.rend(); ++it) ce::SystemInput().KeyUp(*it);
+    };
+    step_.input = true;
+    if (!key.holdMs) {
+      release();
       return {};
     }
-    for (const auto& [name, code] : kKeys) {
-      if (name != key.name) continue;
-      input.KeyDown(code);
-      input.KeyUp(code);
-      return {};
-    }
-    return "key: the handheld has no key '" + key.name + "'";
+    step_.delayMs = *key.holdMs;
+    step_.then = release;
+    return {};
   }
   std::string operator()(const DumpCmd&) {
     out_ << DumpState(handheld_) << '\n' << std::flush;

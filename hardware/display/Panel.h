@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -28,9 +29,11 @@ class Panel {
     return backlight_;
   }
   void SetBacklight(bool on) {
-    std::lock_guard lock(mutex_);
-    backlight_ = on;
-    ++frame_;
+    {
+      std::lock_guard lock(mutex_);
+      backlight_ = on;
+    }
+    MarkChanged();
   }
 
   // What a person sees now: the pixels, or black with the backlight off.
@@ -40,15 +43,28 @@ class Panel {
     return pixels_;
   }
 
-  // Counts changes, so a front end can tell when to present again.
-  void MarkChanged() { ++frame_; }
+  // Counts changes, so a front end can tell when to present again, and
+  // tells the listener (a front end waiting to present), if there is one.
+  // The listener is called on the drawing thread with no lock of the
+  // panel held, and must be quick.
+  void MarkChanged() {
+    ++frame_;
+    std::lock_guard lock(listenerMutex_);
+    if (onChange_) onChange_();
+  }
   std::uint64_t frame() const { return frame_; }
+  void SetChangeListener(std::function<void()> listener) {
+    std::lock_guard lock(listenerMutex_);
+    onChange_ = std::move(listener);
+  }
 
  private:
   mutable std::mutex mutex_;
   std::vector<std::uint32_t> pixels_;
   bool backlight_ = true;
   std::atomic<std::uint64_t> frame_ = 0;  // read by a front end's thread
+  std::mutex listenerMutex_;
+  std::function<void()> onChange_;
 };
 
 }  // namespace hw

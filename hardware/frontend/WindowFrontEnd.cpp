@@ -2,12 +2,18 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
 namespace hw {
 namespace {
+
+// How often the thread looks at SDL's events where SDL cannot wake it
+// (the offscreen driver has no desktop input; events pushed from other
+// threads are seen this late at worst).
+constexpr auto kLookAtEventsEvery = std::chrono::milliseconds(250);
 
 // The driver for the desktop's display; nullptr when there is none.
 const char* DisplayDriver() {
@@ -16,6 +22,8 @@ const char* DisplayDriver() {
   if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) return "wayland";
   return nullptr;
 }
+
+bool SdlWaitBlocks(std::string_view driver) { return driver == "x11" || driver == "wayland"; }
 
 std::optional<KeyCode> DeviceKey(SDL_Keycode key) {
   switch (key) {
@@ -35,8 +43,9 @@ std::optional<KeyCode> DeviceKey(SDL_Keycode key) {
 
 }  // namespace
 
-WindowFrontEnd::WindowFrontEnd(Panel& panel, InputDevice& input, int scale, FrontEndHooks hooks)
-    : panel_(panel), input_(input), scale_(scale), hooks_(std::move(hooks)) {}
+WindowFrontEnd::WindowFrontEnd(Panel& panel, InputDevice& input, int scale, FrontEndHooks hooks,
+                               bool sdlWaitBlocks)
+    : panel_(panel), input_(input), scale_(scale), hooks_(std::move(hooks)), sdlWaitBlocks_(sdlWaitBlocks) {}
 
 std::unique_ptr<WindowFrontEnd> WindowFrontEnd::Open(Panel& panel, InputDevice& input, int scale,
                                                      FrontEndHooks hooks, std::string& whyNot,
@@ -46,7 +55,8 @@ std::unique_ptr<WindowFrontEnd> WindowFrontEnd::Open(Panel& panel, InputDevice& 
     whyNot = "there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
     return nullptr;
   }
-  std::unique_ptr<WindowFrontEnd> frontEnd(new WindowFrontEnd(panel, input, scale, std::move(hooks)));
+  std::unique_ptr<WindowFrontEnd> frontEnd(
+      new WindowFrontEnd(panel, input, scale, std::move(hooks), SdlWaitBlocks(videoDriver)));
   std::promise<bool> opened;
   std::future<bool> ready = opened.get_future();
   std::string driver(videoDriver);
@@ -57,28 +67,63 @@ std::unique_ptr<WindowFrontEnd> WindowFrontEnd::Open(Panel& panel, InputDevice& 
     frontEnd->thread_.join();
     return nullptr;
   }
+  panel.SetChangeListener([fe = frontEnd.get()] { fe->Wake(); });
   return frontEnd;
 }
 
 WindowFrontEnd::~WindowFrontEnd() {
-  stop_ = true;
-  if (thread_.joinable()) thread_.join();
+  if (thread_.joinable()) {
+    panel_.SetChangeListener({});
+    stop_ = true;
+    Wake();
+    thread_.join();
+  }
 }
 
 void WindowFrontEnd::Raise() {
   raise_ = true;
-  Refresh();
+  Wake();
 }
 
-void WindowFrontEnd::Refresh() {
-  SDL_Event wake{};
-  wake.type = SDL_USEREVENT;
-  SDL_PushEvent(&wake);
+void WindowFrontEnd::Resize(int width, int height) {
+  {
+    std::lock_guard lock(frameMutex_);
+    resizeWidth_ = width;
+    resizeHeight_ = height;
+  }
+  Wake();
+}
+
+void WindowFrontEnd::Wake() {
+  if (wakePending_.exchange(true)) return;  // already woken, not yet looked
+  if (sdlWaitBlocks_) {
+    SDL_Event wake{};
+    wake.type = SDL_USEREVENT;
+    SDL_PushEvent(&wake);
+    return;
+  }
+  std::lock_guard lock(wakeMutex_);
+  wake_.notify_one();
+}
+
+void WindowFrontEnd::WaitForWork() {
+  if (sdlWaitBlocks_) {
+    SDL_Event event;
+    if (SDL_WaitEvent(&event)) Handle(&event);
+    return;
+  }
+  std::unique_lock lock(wakeMutex_);
+  wake_.wait_for(lock, kLookAtEventsEvery, [this] { return wakePending_.load(); });
 }
 
 std::vector<std::uint32_t> WindowFrontEnd::LastFrame() const {
   std::lock_guard lock(frameMutex_);
   return lastFrame_;
+}
+
+PanelPicture WindowFrontEnd::Picture() const {
+  std::lock_guard lock(frameMutex_);
+  return picture_;
 }
 
 std::uint64_t WindowFrontEnd::WaitForFrames(std::uint64_t seen, int timeoutMs) const {
@@ -90,13 +135,17 @@ std::uint64_t WindowFrontEnd::WaitForFrames(std::uint64_t seen, int timeoutMs) c
 void WindowFrontEnd::Run(const char* videoDriver, std::string& whyNot, std::promise<bool>* opened) {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, videoDriver);
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The software renderer draws straight into the window's own pixels;
+  // a graphics-card surface behind it would only add a copy (and, on a
+  // desktop without one, a software GL with threads of its own).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     whyNot = std::string("the display cannot be opened (") + SDL_GetError() + ")";
     opened->set_value(false);
     return;
   }
   SDL_Window* window = SDL_CreateWindow("Ondrel handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        Panel::kWidth * scale_, Panel::kHeight * scale_, 0);
+                                        Panel::kWidth * scale_, Panel::kHeight * scale_, SDL_WINDOW_RESIZABLE);
   // A 480 x 640 picture needs no graphics card; the software renderer
   // works on every display, offscreen too.
   SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
@@ -111,16 +160,17 @@ void WindowFrontEnd::Run(const char* videoDriver, std::string& whyNot, std::prom
     opened->set_value(false);
     return;
   }
+  SDL_SetWindowMinimumSize(window, Panel::kWidth, Panel::kHeight);
+  FitPicture(window, renderer);
   opened->set_value(true);
 
   while (!stop_) {
-    SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, 15)) {
-      do Handle(&event);
-      while (SDL_PollEvent(&event));
-    }
-    if (raise_.exchange(false)) SDL_RaiseWindow(window);
-    if (panel_.frame() != shownFrame_) Present(renderer, texture);
+    if (redraw_) FitPicture(window, renderer);
+    PresentIfChanged(renderer, texture);
+    WaitForWork();
+    wakePending_ = false;  // from here on, a new change wakes the next wait
+    TakeRequests(window);
+    for (SDL_Event event; SDL_PollEvent(&event);) Handle(&event);
   }
   SDL_DestroyTexture(texture);
   SDL_DestroyRenderer(renderer);
@@ -129,14 +179,47 @@ void WindowFrontEnd::Run(const char* videoDriver, std::string& whyNot, std::prom
   SDL_Quit();
 }
 
-void WindowFrontEnd::Present(void* rendererPtr, void* texturePtr) {
+// What other threads asked for: the window in front, a new size.
+void WindowFrontEnd::TakeRequests(void* windowPtr) {
+  auto* window = static_cast<SDL_Window*>(windowPtr);
+  if (raise_.exchange(false)) SDL_RaiseWindow(window);
+  int width = 0, height = 0;
+  {
+    std::lock_guard lock(frameMutex_);
+    std::swap(width, resizeWidth_);
+    std::swap(height, resizeHeight_);
+  }
+  if (width > 0 && height > 0) SDL_SetWindowSize(window, width, height);
+}
+
+void WindowFrontEnd::FitPicture(void* windowPtr, void* rendererPtr) {
+  int windowWidth = 0, windowHeight = 0, outputWidth = 0, outputHeight = 0;
+  SDL_GetWindowSize(static_cast<SDL_Window*>(windowPtr), &windowWidth, &windowHeight);
+  SDL_GetRendererOutputSize(static_cast<SDL_Renderer*>(rendererPtr), &outputWidth, &outputHeight);
+  std::lock_guard lock(frameMutex_);
+  picture_ = PanelPicture::Fit(outputWidth, outputHeight);
+  outputPerWindowX_ = windowWidth > 0 ? double(outputWidth) / windowWidth : 1.0;
+  outputPerWindowY_ = windowHeight > 0 ? double(outputHeight) / windowHeight : 1.0;
+}
+
+void WindowFrontEnd::PresentIfChanged(void* rendererPtr, void* texturePtr) {
+  const std::uint64_t frame = panel_.frame();
+  if (frame == shownFrame_ && !redraw_) return;
+  shownFrame_ = frame;
+  std::vector<std::uint32_t> pixels = panel_.Visible();
+  SDL_Rect where;
+  {
+    std::lock_guard lock(frameMutex_);
+    if (!redraw_ && pixels == lastFrame_) return;  // drawn again just as it was
+    where = SDL_Rect{picture_.x, picture_.y, picture_.width(), picture_.height()};
+  }
+  redraw_ = false;
   auto* renderer = static_cast<SDL_Renderer*>(rendererPtr);
   auto* texture = static_cast<SDL_Texture*>(texturePtr);
-  shownFrame_ = panel_.frame();
-  std::vector<std::uint32_t> pixels = panel_.Visible();
   SDL_UpdateTexture(texture, nullptr, pixels.data(), Panel::kWidth * sizeof(std::uint32_t));
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
   SDL_RenderClear(renderer);
-  SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+  SDL_RenderCopy(renderer, texture, nullptr, &where);
   SDL_RenderPresent(renderer);
   {
     std::lock_guard lock(frameMutex_);
@@ -153,26 +236,22 @@ void WindowFrontEnd::Handle(const void* eventPtr) {
       if (hooks_.onClose) hooks_.onClose();
       break;
     case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_EXPOSED) shownFrame_ = ~std::uint64_t{0};
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        redraw_ = true;
       break;
     case SDL_MOUSEBUTTONDOWN:
-      if (event.button.button != SDL_BUTTON_LEFT) break;
-      penDown_ = true;
-      input_.PenDown(event.button.x / scale_, event.button.y / scale_);
-      break;
     case SDL_MOUSEMOTION:
-      if (penDown_) input_.PenMove(event.motion.x / scale_, event.motion.y / scale_);
-      break;
     case SDL_MOUSEBUTTONUP:
-      if (event.button.button != SDL_BUTTON_LEFT || !penDown_) break;
-      penDown_ = false;
-      input_.PenUp(event.button.x / scale_, event.button.y / scale_);
+      HandlePen(eventPtr);
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+      // The keypad repeats a held key on the handheld's clock; the
+      // desktop's own repeats would only queue up behind a busy program.
+      if (event.key.repeat) break;
       const bool down = event.type == SDL_KEYDOWN;
       if (event.key.keysym.sym == SDLK_F5) {
-        if (down && !event.key.repeat && hooks_.onCardToggle) hooks_.onCardToggle();
+        if (down && hooks_.onCardToggle) hooks_.onCardToggle();
         break;
       }
       auto key = DeviceKey(event.key.keysym.sym);
@@ -184,6 +263,39 @@ void WindowFrontEnd::Handle(const void* eventPtr) {
     default:
       break;
   }
+}
+
+// A press beside the picture is not on the panel; once the pen is down it
+// follows the mouse, held at the panel's edge when the mouse leaves it.
+void WindowFrontEnd::HandlePen(const void* eventPtr) {
+  const SDL_Event& event = *static_cast<const SDL_Event*>(eventPtr);
+  const bool motion = event.type == SDL_MOUSEMOTION;
+  if (!motion && event.button.button != SDL_BUTTON_LEFT) return;
+  PanelPicture picture;
+  double perX, perY;
+  {
+    std::lock_guard lock(frameMutex_);
+    picture = picture_;
+    perX = outputPerWindowX_;
+    perY = outputPerWindowY_;
+  }
+  const int x = static_cast<int>(std::floor((motion ? event.motion.x : event.button.x) * perX));
+  const int y = static_cast<int>(std::floor((motion ? event.motion.y : event.button.y) * perY));
+  if (event.type == SDL_MOUSEBUTTONDOWN) {
+    auto at = picture.PanelPointAt(x, y);
+    if (!at) return;
+    penDown_ = true;
+    input_.PenDown(at->x, at->y);
+    return;
+  }
+  if (!penDown_) return;
+  const PanelPicture::Point at = picture.NearestPanelPoint(x, y);
+  if (motion) {
+    input_.PenMove(at.x, at.y);
+    return;
+  }
+  penDown_ = false;
+  input_.PenUp(at.x, at.y);
 }
 
 }  // namespace hw

@@ -12,7 +12,18 @@ InputEvent PenEvent(InputEvent::Kind kind, int x, int y) {
   return event;
 }
 
+InputEvent KeyEvent(InputEvent::Kind kind, KeyCode key) {
+  InputEvent event{kind};
+  event.key = key;
+  return event;
+}
+
 }  // namespace
+
+InputDevice::~InputDevice() {
+  std::lock_guard lock(mutex_);
+  StopRepeat();
+}
 
 void InputDevice::PenDown(int x, int y) {
   bool wasTouching;
@@ -43,21 +54,81 @@ bool InputDevice::PenTouching() const {
   return touching_;
 }
 
+bool InputDevice::Repeats(KeyCode key) {
+  switch (key) {
+    case KeyCode::Left:
+    case KeyCode::Right:
+    case KeyCode::Up:
+    case KeyCode::Down:
+    case KeyCode::Return: return true;
+    default: return false;
+  }
+}
+
 void InputDevice::KeyDown(KeyCode key) {
-  InputEvent event{InputEvent::Kind::KeyDown};
-  event.key = key;
-  Push(event);
+  std::function<void()> listener;
+  {
+    std::lock_guard lock(mutex_);
+    // The event goes in before the repeat starts, under one lock, so no
+    // repeat can come ahead of its own press.
+    listener = QueueLocked(KeyEvent(InputEvent::Kind::KeyDown, key));
+    if (Repeats(key)) StartRepeat(key);
+    else StopRepeat();
+  }
+  if (listener) listener();
 }
 
 void InputDevice::KeyUp(KeyCode key) {
-  InputEvent event{InputEvent::Kind::KeyUp};
-  event.key = key;
-  Push(event);
+  std::function<void()> listener;
+  {
+    std::lock_guard lock(mutex_);
+    if (repeating_ == key) StopRepeat();
+    listener = QueueLocked(KeyEvent(InputEvent::Kind::KeyUp, key));
+  }
+  if (listener) listener();
+}
+
+void InputDevice::SetClock(Clock* clock) {
+  std::lock_guard lock(mutex_);
+  StopRepeat();
+  clock_ = clock;
+}
+
+void InputDevice::StartRepeat(KeyCode key) {
+  StopRepeat();
+  if (!clock_) return;
+  repeating_ = key;
+  const std::uint64_t generation = repeatGeneration_;
+  repeatEvent_ = clock_->ScheduleAfter(kRepeatDelayMs * 1000, [this, generation] { OnRepeatDue(generation); });
+}
+
+void InputDevice::StopRepeat() {
+  ++repeatGeneration_;
+  if (repeatEvent_ && clock_) clock_->Cancel(repeatEvent_);
+  repeatEvent_ = 0;
+  repeating_.reset();
+}
+
+void InputDevice::OnRepeatDue(std::uint64_t generation) {
+  std::function<void()> listener;
+  {
+    std::lock_guard lock(mutex_);
+    if (generation != repeatGeneration_ || !repeating_ || !clock_) return;
+    InputEvent event = KeyEvent(InputEvent::Kind::KeyDown, *repeating_);
+    event.autoRepeat = true;
+    listener = QueueLocked(event);
+    repeatEvent_ = clock_->ScheduleAfter(kRepeatPeriodMs * 1000, [this, generation] { OnRepeatDue(generation); });
+  }
+  if (listener) listener();
 }
 
 std::optional<InputEvent> InputDevice::Take() {
+  return TakeIf([](const InputEvent&) { return true; });
+}
+
+std::optional<InputEvent> InputDevice::TakeIf(const std::function<bool(const InputEvent&)>& wanted) {
   std::lock_guard lock(mutex_);
-  if (events_.empty()) return std::nullopt;
+  if (events_.empty() || !wanted(events_.front())) return std::nullopt;
   InputEvent event = events_.front();
   events_.pop_front();
   return event;
@@ -77,10 +148,14 @@ void InputDevice::Push(InputEvent event) {
   std::function<void()> listener;
   {
     std::lock_guard lock(mutex_);
-    events_.push_back(event);
-    listener = listener_;
+    listener = QueueLocked(event);
   }
   if (listener) listener();
+}
+
+std::function<void()> InputDevice::QueueLocked(const InputEvent& event) {
+  events_.push_back(event);
+  return listener_;
 }
 
 }  // namespace hw

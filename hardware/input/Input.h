@@ -1,9 +1,16 @@
 // The handheld's pen and keys. The touch panel reports where the pen is
 // while it touches; the keypad reports presses and releases. Events queue
 // up here in the order they happened, from whichever thread produced them
-// (a desktop window's event loop, a script), until the platform takes
-// them; the platform is told that input is waiting so a waiting message
-// loop wakes up.
+// (a desktop window's event loop, a script, the keypad's repeat), until
+// the platform takes them; the platform is told that input is waiting so
+// a waiting message loop wakes up.
+//
+// The keypad repeats a held key by itself, on the handheld's clock: the
+// cursor pad's four directions and its action key (Return) send their
+// first repeat kRepeatDelayMs after the press and one more every
+// kRepeatPeriodMs until the release. Only the key pressed last repeats,
+// as on any keypad. Ctrl and the letters of the attached keyboard do not
+// repeat. Without a clock (SetClock) nothing repeats.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +18,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+
+#include "clock/Clock.h"
 
 namespace hw {
 
@@ -30,14 +39,23 @@ constexpr KeyCode Letter(char c) { return static_cast<KeyCode>(static_cast<std::
 
 struct InputEvent {
   enum class Kind : std::uint8_t { PenDown, PenMove, PenUp, KeyDown, KeyUp } kind;
-  int x = 0, y = 0;          // panel pixels, for the pen
+  int x = 0, y = 0;             // panel pixels, for the pen
   KeyCode key = KeyCode::Left;  // for keys
+  bool autoRepeat = false;      // a key-down the keypad sent for a held key
+  std::uint16_t repeats = 1;    // key-downs this event stands for
 };
 
 class InputDevice {
  public:
   static constexpr int kWidth = 240;
   static constexpr int kHeight = 320;
+  static constexpr std::uint64_t kRepeatDelayMs = 500;
+  static constexpr std::uint64_t kRepeatPeriodMs = 100;
+
+  InputDevice() = default;
+  ~InputDevice();
+  InputDevice(const InputDevice&) = delete;
+  InputDevice& operator=(const InputDevice&) = delete;
 
   // The pen. A move or an up while the pen is not touching is not
   // reported (the panel senses nothing); a down while touching is a move.
@@ -49,9 +67,16 @@ class InputDevice {
 
   void KeyDown(KeyCode key);
   void KeyUp(KeyCode key);
+  static bool Repeats(KeyCode key);
+
+  // The clock the keypad's repeats run on; nullptr stops them. Set it
+  // before the clock is destroyed and clear it after.
+  void SetClock(Clock* clock);
 
   // The oldest event not yet taken.
   std::optional<InputEvent> Take();
+  // The oldest event, taken only when wanted(event) holds.
+  std::optional<InputEvent> TakeIf(const std::function<bool(const InputEvent&)>& wanted);
   bool Pending() const;
 
   // Called (outside the lock) after each new event.
@@ -59,11 +84,20 @@ class InputDevice {
 
  private:
   void Push(InputEvent event);
+  // Under the lock: queues the event; returns the listener to call after.
+  std::function<void()> QueueLocked(const InputEvent& event);
+  void StartRepeat(KeyCode key);  // under the lock
+  void StopRepeat();              // under the lock
+  void OnRepeatDue(std::uint64_t generation);
 
   mutable std::mutex mutex_;
   std::deque<InputEvent> events_;
   bool touching_ = false;
   std::function<void()> listener_;
+  Clock* clock_ = nullptr;
+  std::optional<KeyCode> repeating_;
+  Clock::EventId repeatEvent_ = 0;
+  std::uint64_t repeatGeneration_ = 0;  // a due repeat of an older hold does nothing
 };
 
 }  // namespace hw

@@ -1,6 +1,6 @@
 #include "sd/SdHost.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace hw {
 namespace {
@@ -17,12 +17,21 @@ std::uint8_t FlagsOf(SdStatus status) {
   return 0;
 }
 
+// The trace is written for every request, so it is put together by hand
+// rather than formatted: a poll of the card every 100 ms must cost little.
 void AppendHex(std::string& out, std::span<const std::uint8_t> bytes) {
-  char digits[4];
+  static constexpr char kDigits[] = "0123456789abcdef";
   for (std::uint8_t b : bytes) {
-    std::snprintf(digits, sizeof digits, " %02x", b);
-    out += digits;
+    const char text[3] = {' ', kDigits[b >> 4], kDigits[b & 15]};
+    out.append(text, 3);
   }
+}
+
+template <class Number>
+void AppendNumber(std::string& out, Number value, int base = 10) {
+  char text[24];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value, base);
+  out.append(text, end);
 }
 
 }  // namespace
@@ -163,12 +172,26 @@ SdResponse SdHost::Extended(SdCard& card, std::uint32_t argument, std::span<std:
 
 void SdHost::Trace(std::uint8_t command, std::uint32_t argument, const std::string& bytes, SdStatus status) {
   SdioArgument arg = command == kCmdIoRwExtended ? DecodeExtended(argument) : DecodeDirect(argument);
-  char head[96];
-  std::snprintf(head, sizeof head, "t=%llu CMD%u %c fn=%u reg=0x%x", static_cast<unsigned long long>(clock_.NowMs()),
-                unsigned{command}, arg.write ? 'W' : 'R', arg.function, arg.address);
-  char tail[48];
-  std::snprintf(tail, sizeof tail, " status=%d arg=0x%08X", static_cast<int>(status), argument);
-  trace_.Record(head + bytes + tail);
+  std::string line;
+  line.reserve(80 + bytes.size());
+  line += "t=";
+  AppendNumber(line, clock_.NowMs());
+  line += " CMD";
+  AppendNumber(line, unsigned{command});
+  line += arg.write ? " W fn=" : " R fn=";
+  AppendNumber(line, arg.function);
+  line += " reg=0x";
+  AppendNumber(line, arg.address, 16);
+  line += bytes;
+  line += " status=";
+  AppendNumber(line, static_cast<int>(status));
+  // The argument in eight upper-case hex digits.
+  static constexpr char kUpper[] = "0123456789ABCDEF";
+  char hex[8];
+  for (int i = 0; i < 8; ++i) hex[i] = kUpper[(argument >> (28 - 4 * i)) & 15];
+  line += " arg=0x";
+  line.append(hex, 8);
+  trace_.Record(line);
 }
 
 }  // namespace hw

@@ -115,32 +115,32 @@ std::optional<std::string> CheckRegistryIntegrity() {
 }
 
 std::optional<std::string> ExportRegistryFile(const fs::path& regFile) {
-  std::string failed = "Cannot export the registry to " + Quoted(regFile) + ": ";
+  std::string failed = "cannot export the registry to " + Quoted(regFile) + ": ";
   auto store = reg::MountedRegistry();
-  if (!store) return failed + "no registry is mounted.";
+  if (!store) return failed + "no registry is mounted";
   std::vector<reg::KeyContents> keys;
-  if (auto error = store->Snapshot(keys)) return failed + *error + ".";
-  if (auto error = WriteFileWhole(regFile, reg::WriteRegFile(keys))) return failed + *error + ".";
+  if (auto error = store->Snapshot(keys)) return failed + *error;
+  if (auto error = WriteFileWhole(regFile, reg::WriteRegFile(keys))) return failed + *error;
   return std::nullopt;
 }
 
 std::optional<std::string> ImportRegistryFile(const fs::path& regFile) {
-  std::string failed = "Cannot import " + Quoted(regFile) + ": ";
+  std::string failed = "cannot import " + Quoted(regFile) + ": ";
   auto store = reg::MountedRegistry();
-  if (!store) return failed + "no registry is mounted.";
+  if (!store) return failed + "no registry is mounted";
   auto bytes = ReadWholeFile(regFile);
-  if (!bytes) return failed + SystemError() + ".";
+  if (!bytes) return failed + SystemError();
   auto parsed = reg::ParseRegFile(*bytes);
   if (auto* error = std::get_if<reg::RegFileError>(&parsed)) {
     return Quoted(regFile) + ", line " + std::to_string(error->line) + ": " + error->message +
-           ". Nothing was imported.";
+           "; nothing was imported";
   }
   // What a file says about the RAM keys (an export of an older build
   // carries them) describes a system that is not running: left out.
   auto& edits = std::get<std::vector<reg::Edit>>(parsed);
   std::erase_if(edits, [](const reg::Edit& edit) { return reg::InRam(edit.root, edit.path); });
   if (auto error = store->Apply(edits)) {
-    return failed + *error + ". Nothing was imported.";
+    return failed + *error + "; nothing was imported";
   }
   return std::nullopt;
 }

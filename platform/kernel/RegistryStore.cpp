@@ -65,22 +65,24 @@ std::string PragmaText(Database& db, const char* sql) {
 // sound file on a full disk or behind the wrong permissions is not.
 enum class Advice { Access, Room, Keep, Replace };
 
+// Told to the user as one line: lower case, parts joined by "; ", no
+// closing full stop.
 std::string MountProblem(const fs::path& file, const std::string& reason, Advice advice) {
-  std::string message = "The registry database '" + file.string() + "' cannot be used: " + reason + ".";
+  std::string message = "the registry database '" + file.string() + "' cannot be used: " + reason;
   switch (advice) {
     case Advice::Access:
-      message += " Check that the folder exists and that you may read and write the file.";
+      message += "; check that the folder exists and that you may read and write the file";
       break;
     case Advice::Room:
-      message += " Make room on the disk and start again; the file was left as it is.";
+      message += "; make room on the disk and start again (the file was left as it is)";
       break;
     case Advice::Keep:
-      message += " The file was left as it is.";
+      message += "; the file was left as it is";
       break;
     case Advice::Replace:
       message +=
-          " The file was left as it is. To start with a fresh registry, move the file aside; to restore a "
-          "saved registry, move it aside and run `ondrel --import-registry FILE` on a .reg file exported earlier.";
+          "; the file was left as it is (to start with a fresh registry, move the file aside; to restore a "
+          "saved registry, move it aside and run `ondrel --import-registry FILE` on a .reg file exported earlier)";
       break;
   }
   return message;

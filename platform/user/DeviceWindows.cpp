@@ -163,6 +163,12 @@ std::string RunningProgramName() {
   return path ? path->stem().string() : std::string();
 }
 
+// Where a request to raise a window of process pid is left.
+std::string RaiseFileName(long pid) { return "raise-" + std::to_string(pid); }
+
+// A request has come: the message loops look for it when they wake.
+void OnRaiseFileArrival() { WindowManager::Get().WakeAll(); }
+
 }  // namespace
 
 DeviceWindows& DeviceWindows::Get() {
@@ -185,7 +191,7 @@ void DeviceWindows::Publish(HWND window, std::u16string_view className, std::u16
     std::lock_guard lock(mutex_);
     // A request left for an earlier process with our id is not for us;
     // nobody can address us before our first record is there.
-    if (publishedCount_ == 0) fs::remove(folder / ("raise-" + self), ec);
+    if (publishedCount_ == 0) fs::remove(folder / RaiseFileName(::getpid()), ec);
   }
   fs::path file = folder / (self + "-" + Hex(reinterpret_cast<std::uintptr_t>(window)));
   fs::path temp = file;
@@ -211,6 +217,10 @@ void DeviceWindows::Publish(HWND window, std::u16string_view className, std::u16
     } else {
       ++publishedCount_;
     }
+    if (!raiseWatch_ || raiseWatch_->folder() != folder) {
+      raiseWatch_ = FileArrivalWatch::Start(folder, RaiseFileName(::getpid()), OnRaiseFileArrival);
+      raiseFile_ = folder / RaiseFileName(::getpid());
+    }
   }
   if (previous >= 0) ::close(previous);  // after the new record took its place
   t_claim.Release();
@@ -224,6 +234,7 @@ void DeviceWindows::Withdraw(HWND window) {
     if (it == published_.end()) return;
     record = it->second;
     published_.erase(it);
+    if (published_.empty()) raiseWatch_.reset();
   }
   ::unlink(record.file.c_str());
   ::close(record.fd);
@@ -263,20 +274,24 @@ std::vector<RemoteWindow> DeviceWindows::OthersWindows() {
 bool DeviceWindows::RequestRaise(const RemoteWindow& window) {
   fs::path folder = Folder();
   if (folder.empty()) return false;
-  WriteFileAtomically(folder / ("raise-" + std::to_string(window.pid)), Hex(window.handle));
+  WriteFileAtomically(folder / RaiseFileName(window.pid), Hex(window.handle));
   std::lock_guard lock(mutex_);
   ++raisedCount_;
   return true;
 }
 
 std::optional<std::uintptr_t> DeviceWindows::TakeRaiseRequest() {
+  fs::path file;
+  std::error_code ec;
   {
+    // Asked whenever a message loop is idle: the watch tells whether a
+    // request came, without a look at the folder.
     std::lock_guard lock(mutex_);
     if (published_.empty()) return std::nullopt;  // nobody can address us
+    if (raiseWatch_ && !raiseWatch_->TakeArrival()) return std::nullopt;
+    if (raiseFile_.empty() || !fs::exists(raiseFile_, ec)) return std::nullopt;
+    file = raiseFile_;
   }
-  fs::path file = Folder() / ("raise-" + std::to_string(::getpid()));
-  std::error_code ec;
-  if (!fs::exists(file, ec)) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   std::string text;
   std::getline(in, text);

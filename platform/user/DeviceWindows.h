@@ -7,7 +7,8 @@
 // free belongs to a window that is gone (its program was killed), however
 // its process id has been reused since; such records are cleared away. A
 // request to bring a window forward is a file the owning process picks up
-// the next time its message loop is idle.
+// the next time its message loop is idle (its arrival wakes the message
+// loops of a process that has windows).
 //
 // Finding and creating are one step for the programs on a root: a search
 // of the other processes' windows that finds nothing leaves the searching
@@ -19,11 +20,13 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "user/FileArrivalWatch.h"
 #include "windows.h"
 
 namespace ce {
@@ -80,6 +83,8 @@ class DeviceWindows {
   std::map<HWND, Record> published_;
   std::size_t publishedCount_ = 0;
   std::size_t raisedCount_ = 0;
+  std::unique_ptr<FileArrivalWatch> raiseWatch_;  // while anything is published
+  std::filesystem::path raiseFile_;                // where requests to this process are left
   std::map<std::uintptr_t, RemoteWindow> proxies_;
   std::uintptr_t nextProxy_ = 0x40000004;
 };

@@ -31,9 +31,10 @@ std::optional<RoutedInput> InputRouter::Route(const hw::InputEvent& event, const
     msg.hwnd = target->handle;
     msg.message = down ? WM_KEYDOWN : WM_KEYUP;
     msg.wParam = static_cast<WPARAM>(vk);
-    // Repeat count 1, the scan code (the key code here), bit 30 the
-    // previous state, bit 31 set for a release.
-    DWORD lParam = 1u | (static_cast<DWORD>(vk & 0xFF) << 16);
+    // The repeat count (a release counts 1), the scan code (the key code
+    // here), bit 30 the previous state, bit 31 set for a release.
+    const DWORD repeats = down ? event.repeats : 1u;
+    DWORD lParam = repeats | (static_cast<DWORD>(vk & 0xFF) << 16);
     if (wasDown || !down) lParam |= 1u << 30;
     if (!down) lParam |= 1u << 31;
     msg.lParam = static_cast<LPARAM>(lParam);

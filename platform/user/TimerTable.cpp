@@ -61,8 +61,25 @@ void TimerTable::KillAllOfThread(std::thread::id thread) {
 std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t generation) {
   auto it = timers_.find(key);
   if (it == timers_.end() || it->second.generation != generation) return std::nullopt;
-  Timer& timer = it->second;
-  timer.event = 0;
+  it->second.event = 0;
+  MarkExpired(key, it->second);
+  return it->second.thread;
+}
+
+void TimerTable::ExpireDue(std::thread::id thread) {
+  for (auto& [key, timer] : timers_)
+    if (timer.ByDeadline() && timer.thread == thread && timer.due <= timer.clock->NowUs()) MarkExpired(key, timer);
+}
+
+std::optional<TimerTable::Deadline> TimerTable::NextDeadline(std::thread::id thread) const {
+  std::optional<Deadline> next;
+  for (const auto& [key, timer] : timers_)
+    if (timer.ByDeadline() && timer.thread == thread && (!next || timer.due < next->due))
+      next = Deadline{timer.clock, timer.due};
+  return next;
+}
+
+void TimerTable::MarkExpired(TimerKey key, Timer& timer) {
   if (timer.expiredOrder == 0) timer.expiredOrder = nextExpiredOrder_++;
   // The next period counts from when this one was due, so a timer keeps
   // its rhythm; one that fell behind (real time) starts afresh from now.
@@ -70,7 +87,6 @@ std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t ge
   hw::Clock::Micros now = timer.clock->NowUs();
   if (next <= now) next = now + std::uint64_t{timer.intervalMs} * 1000;
   Schedule(key, timer, next);
-  return timer.thread;
 }
 
 std::optional<MSG> TimerTable::TakeExpired(std::thread::id thread, HWND filter, bool remove, DWORD time) {
@@ -98,9 +114,43 @@ bool TimerTable::HasCallback(HWND window, UINT_PTR id, TIMERPROC proc) const {
 }
 
 void TimerTable::Schedule(TimerKey key, Timer& timer, hw::Clock::Micros due) {
+  if (timer.ByDeadline()) {
+    timer.due = JoinLater(timer, due);
+    WaitForMe(timer, timer.due);
+    return;
+  }
   timer.due = due;
   std::uint64_t generation = timer.generation;
   timer.event = timer.clock->ScheduleAt(due, [this, key, generation] { onDue_(key, generation); });
+}
+
+namespace {
+
+hw::Clock::Micros ToleranceUs(UINT intervalMs) {
+  return std::uint64_t{intervalMs} * 1000 / TimerTable::kToleranceDivisor;
+}
+
+}  // namespace
+
+// The earliest other timer of the thread due from `due` to as late as the
+// timer may be; else `due` itself.
+hw::Clock::Micros TimerTable::JoinLater(const Timer& timer, hw::Clock::Micros due) const {
+  const hw::Clock::Micros latest = due + ToleranceUs(timer.intervalMs);
+  hw::Clock::Micros chosen = latest + 1;
+  for (const auto& [key, other] : timers_) {
+    if (&other == &timer || other.thread != timer.thread || !other.ByDeadline()) continue;
+    if (other.due >= due && other.due < chosen) chosen = other.due;
+  }
+  return chosen <= latest ? chosen : due;
+}
+
+// Other timers of the thread due a little before `due`, that may be that
+// late, come due with this one.
+void TimerTable::WaitForMe(const Timer& timer, hw::Clock::Micros due) {
+  for (auto& [key, other] : timers_) {
+    if (&other == &timer || other.thread != timer.thread || !other.ByDeadline()) continue;
+    if (other.due < due && other.due + ToleranceUs(other.intervalMs) >= due) other.due = due;
+  }
 }
 
 void TimerTable::Cancel(Timer& timer) {

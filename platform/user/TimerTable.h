@@ -1,9 +1,17 @@
-// Timers, with or without a window, on the system clock. A timer that
-// comes due is marked expired and its thread is woken; the message loop
+// Timers, with or without a window, on the system clock. The message loop
 // turns an expired timer into one WM_TIMER (however many periods passed
 // meanwhile) when nothing more urgent is queued. Not locked itself: the
 // window manager holds its lock around every call except the clock's
 // callback, which it wraps.
+//
+// In virtual time a timer is an event on the clock: when it comes due it
+// is marked expired and its thread is woken, and every timer comes due to
+// the microsecond. In real time a thread's message loop sleeps until its
+// next timer is due (NextDeadline) and then marks what came due
+// (ExpireDue), so no other thread wakes for it; and a timer may come due
+// up to a tenth of its interval late, to come due together with another
+// timer of its thread: timers of one rhythm fall into step and wake their
+// thread once, not once each.
 #pragma once
 
 #include <compare>
@@ -25,6 +33,8 @@ struct TimerKey {
 
 class TimerTable {
  public:
+  static constexpr std::uint64_t kToleranceDivisor = 10;  // real time: late by interval / 10 at most
+
   // Runs on the clock (any thread, no lock held) when a timer comes due.
   using DueHandler = std::function<void(TimerKey, std::uint64_t generation)>;
   explicit TimerTable(DueHandler onDue) : onDue_(std::move(onDue)) {}
@@ -41,6 +51,15 @@ class TimerTable {
   // Returns the thread to wake, if the timer still exists.
   std::optional<std::thread::id> Expire(TimerKey key, std::uint64_t generation);
 
+  // Real time: marks the thread's timers that are due by now expired.
+  void ExpireDue(std::thread::id thread);
+  struct Deadline {
+    hw::Clock* clock;
+    hw::Clock::Micros due;
+  };
+  // Real time: when the thread's next timer comes due.
+  std::optional<Deadline> NextDeadline(std::thread::id thread) const;
+
   // The longest-expired timer of the thread (for the window filter, when
   // given), as a WM_TIMER message; remove clears its expiry.
   std::optional<MSG> TakeExpired(std::thread::id thread, HWND filter, bool remove, DWORD time);
@@ -49,6 +68,12 @@ class TimerTable {
   bool HasCallback(HWND window, UINT_PTR id, TIMERPROC proc) const;
 
   std::size_t Size() const { return timers_.size(); }
+  // When the timer comes due next (for tests).
+  std::optional<hw::Clock::Micros> DueOf(HWND window, UINT_PTR id) const {
+    auto it = timers_.find(TimerKey{window, id});
+    if (it == timers_.end()) return std::nullopt;
+    return it->second.due;
+  }
 
  private:
   struct Timer {
@@ -60,9 +85,13 @@ class TimerTable {
     hw::Clock::Micros due = 0;
     std::uint64_t generation = 0;
     std::uint64_t expiredOrder = 0;  // 0: not expired
+    bool ByDeadline() const { return !clock->IsVirtual(); }
   };
 
   void Schedule(TimerKey key, Timer& timer, hw::Clock::Micros due);
+  void MarkExpired(TimerKey key, Timer& timer);
+  hw::Clock::Micros JoinLater(const Timer& timer, hw::Clock::Micros due) const;
+  void WaitForMe(const Timer& timer, hw::Clock::Micros due);
   void Cancel(Timer& timer);
 
   DueHandler onDue_;

@@ -2,6 +2,7 @@
 
 #include "user/SystemClasses.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "gdi/Rects.h"
@@ -177,9 +178,34 @@ std::optional<MSG> WindowManager::PaintMessage(std::thread::id thread, HWND filt
   return paint;
 }
 
+namespace {
+
+// Input that waits while the program is busy does not pile up, as on the
+// platform: pen moves waiting one after another come as one move to where
+// the pen is now, and a held key's repeats waiting right behind its
+// key-down add to that key-down's repeat count. Pen-downs, pen-ups and
+// releases always come one by one, in order.
+bool FoldsInto(const hw::InputEvent& event, const hw::InputEvent& next) {
+  using Kind = hw::InputEvent::Kind;
+  if (event.kind == Kind::PenMove) return next.kind == Kind::PenMove;
+  return event.kind == Kind::KeyDown && next.kind == Kind::KeyDown && next.autoRepeat && next.key == event.key;
+}
+
+void Fold(hw::InputEvent& event, const hw::InputEvent& next) {
+  if (event.kind == hw::InputEvent::Kind::PenMove) {
+    event.x = next.x;
+    event.y = next.y;
+    return;
+  }
+  event.repeats = static_cast<std::uint16_t>(std::min<unsigned>(0xFFFF, event.repeats + next.repeats));
+}
+
+}  // namespace
+
 bool WindowManager::RouteOneInput() {
   std::optional<hw::InputEvent> event = input().Take();
   if (!event) return false;
+  while (auto next = input().TakeIf([&](const hw::InputEvent& e) { return FoldsInto(*event, e); })) Fold(*event, *next);
   RoutedInput routed;
   {
     auto lock = Lock();
@@ -229,6 +255,7 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
       found = true;
     }
     if (!found) {
+      timers_.ExpireDue(thread);
       if (auto paint = PaintMessage(thread, filter)) {
         msg = *paint;
         found = true;
@@ -263,9 +290,14 @@ void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue
     queue.cv.wait_for(lock, std::chrono::milliseconds(5), [&] { return queue.woken; });
     return;
   }
-  // Real time: timers and input wake us; look at the other programs'
-  // requests now and then.
-  queue.cv.wait_for(lock, std::chrono::milliseconds(100), [&] { return queue.woken; });
+  // Real time: sleep until the next timer of ours is due, or until input,
+  // a posted message or another program's request wakes us; nothing else
+  // is worth a look.
+  const auto woken = [&] { return queue.woken; };
+  if (auto next = timers_.NextDeadline(std::this_thread::get_id()))
+    next->clock->WaitUntil(lock, queue.cv, woken, next->due);
+  else
+    queue.cv.wait(lock, woken);
 }
 
 void WindowManager::Idle() {
@@ -295,8 +327,18 @@ void WindowManager::Idle() {
 }
 
 void WindowManager::OnTimerDue(TimerKey key, std::uint64_t generation) {
-  auto lock = Lock();
-  if (auto thread = timers_.Expire(key, generation)) Wake(*thread);
+  std::condition_variable* cv = nullptr;
+  {
+    auto lock = Lock();
+    auto thread = timers_.Expire(key, generation);
+    if (!thread) return;
+    MessageQueue& queue = QueueOf(*thread);
+    queue.woken = true;
+    cv = &queue.cv;
+  }
+  // Told after the lock is free, so the thread does not wake only to wait
+  // for it. Queues live as long as the window manager.
+  cv->notify_all();
 }
 
 void WindowManager::Activate(HWND handle) {

@@ -57,6 +57,30 @@ TEST_F(OndrelTest, AHeldTuningButtonStepsAtOnceThenAfterASecondAndOnEveryRepeatU
   EXPECT_LE(Khz(dumps[3]), Khz(dumps[2]) + 100.0);
 }
 
+// The right arrow held for three seconds: a step at the press, then the
+// keypad's repeats (the first half a second later) step on as fast as a
+// step is done. The repeats that come during a step wait as one, so after
+// the release there is the step under way and at most one more, not one
+// for every repeat.
+TEST_F(OndrelTest, AHeldArrowKeyStepsOnItsRepeatsAndStopsSoonAfterTheRelease) {
+  const fs::path trace = dir_ / "trace.txt";
+  ASSERT_EQ(Run("wait 500\ndump\nkey RIGHT 3000\ndump\nwait 5000\ndump\n", {"--trace", trace.string()}), 0)
+      << err_.str();
+  auto dumps = Dumps();
+  ASSERT_EQ(dumps.size(), 3u) << out_.str();
+  const std::uint64_t pressed = Ms(dumps[0]);
+  const std::uint64_t released = pressed + 3000;
+  std::vector<std::uint64_t> writes;
+  for (std::uint64_t t : TunerWriteTimes(trace))
+    if (t >= pressed && t < Ms(dumps[2])) writes.push_back(t);
+  ASSERT_FALSE(writes.empty());
+  EXPECT_EQ(writes.front(), pressed) << "a step at the press";
+  // A step, with the tuner's probes, takes most of a second.
+  EXPECT_GE(Khz(dumps[1]) - 87500.0, 4 * 100.0) << "the repeats stepped on";
+  EXPECT_LE(writes.back(), released + 2 * 1000) << "tuning went on after the release";
+  EXPECT_EQ(Khz(dumps[2]), Khz(dumps[1]));
+}
+
 // The lamp's rows on the screen: client (72, 47), 62 x 12, below the
 // 26-row status bar.
 std::vector<std::uint32_t> StereoLamp(const fs::path& shot) {

@@ -269,7 +269,7 @@ TEST_F(SharedRootTest, ABootOnAFullDiskSaysSoAndNeverAdvisesDiscardingTheRegistr
   std::string errors = boot.ReadErrors();
   EXPECT_EQ(boot.Finish().first, 1);
   EXPECT_NE(errors.find("cannot be used: there is no room to write it"), std::string::npos) << errors;
-  EXPECT_NE(errors.find("Make room on the disk and start again"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("make room on the disk and start again"), std::string::npos) << errors;
   EXPECT_EQ(errors.find("move the file aside"), std::string::npos) << errors;
   EXPECT_EQ(Bytes(Root() / "registry.db"), before);
 }

@@ -5,7 +5,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <vector>
 
 #include "frontend/WindowFrontEnd.h"
 
@@ -52,8 +56,8 @@ TEST(WindowFrontEndTest, PresentsThePanelTakesAPenClickAndReportsClosing) {
   panel.MarkChanged();
   ASSERT_GT(frontEnd->WaitForFrames(frames, 10000), frames);
   EXPECT_EQ(frontEnd->LastFrame().at(5 * hw::Panel::kWidth + 7), 0x123456u);
-  panel.SetBacklight(false);  // dark: presented black
   frames = frontEnd->FramesPresented();
+  panel.SetBacklight(false);  // dark: presented black
   ASSERT_GT(frontEnd->WaitForFrames(frames, 10000), frames);
   EXPECT_EQ(frontEnd->LastFrame().at(5 * hw::Panel::kWidth + 7), 0u);
 
@@ -74,6 +78,99 @@ TEST(WindowFrontEndTest, PresentsThePanelTakesAPenClickAndReportsClosing) {
   SDL_PushEvent(&quit);
   EXPECT_EQ(closed.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
   frontEnd.reset();
+}
+
+void PushKey(Uint32 type, SDL_Keycode key, bool repeat) {
+  SDL_Event event{};
+  event.type = type;
+  event.key.keysym.sym = key;
+  event.key.repeat = repeat ? 1 : 0;
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+// Counts what reaches the device, so a test can wait (a bounded wait) for
+// the front end's thread to have handled the events pushed to it.
+class EventCounter {
+ public:
+  explicit EventCounter(hw::InputDevice& input) : input_(input) {
+    input.SetListener([this] {
+      std::lock_guard lock(mutex_);
+      ++count_;
+      arrived_.notify_all();
+    });
+  }
+  ~EventCounter() { input_.SetListener({}); }
+  std::vector<hw::InputEvent> Take(std::size_t count) {
+    {
+      std::unique_lock lock(mutex_);
+      arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return count_ >= count; });
+    }
+    std::vector<hw::InputEvent> events;
+    while (auto event = input_.Take()) events.push_back(*event);
+    return events;
+  }
+
+ private:
+  hw::InputDevice& input_;
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::size_t count_ = 0;
+};
+
+// The window made larger by its user: the picture grows by whole factors
+// in its middle and the pen follows it, so a click lands on the panel
+// pixel drawn under it and a click beside the picture lands nowhere (a
+// drag that leaves the picture holds at its edge). The desktop's own key
+// repeats do not reach the keypad, which repeats by itself.
+TEST(WindowFrontEndTest, AResizedWindowScalesThePictureAndThePenFollowsIt) {
+  hw::Panel panel;
+  hw::InputDevice input;
+  EventCounter counter(input);
+  std::string whyNot;
+  auto frontEnd = hw::WindowFrontEnd::Open(panel, input, kScale, {}, whyNot, "offscreen");
+  ASSERT_NE(frontEnd, nullptr) << whyNot;
+  std::uint64_t frames = frontEnd->WaitForFrames(0, 10000);
+  frontEnd->Resize(1000, 700);
+  ASSERT_GT(frontEnd->WaitForFrames(frames, 10000), frames) << "a new size draws the picture again";
+  const hw::PanelPicture picture = frontEnd->Picture();
+  EXPECT_EQ(picture.scale, 2);
+  EXPECT_EQ(picture.x, (1000 - 480) / 2);
+  EXPECT_EQ(picture.y, (700 - 640) / 2);
+
+  PushMouse(SDL_MOUSEBUTTONDOWN, picture.x / 2, 300);  // beside the picture
+  PushMouse(SDL_MOUSEBUTTONUP, picture.x / 2, 300);
+  PushMouse(SDL_MOUSEBUTTONDOWN, picture.x + 2 * 100 + 1, picture.y + 2 * 200 + 1);
+  PushMouse(SDL_MOUSEBUTTONUP, picture.x + 2 * 100, picture.y + 2 * 200);
+  PushMouse(SDL_MOUSEBUTTONDOWN, picture.x, picture.y + 2 * 319 + 1);
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.x = picture.x - 50;
+  motion.motion.y = picture.y + 10;
+  ASSERT_EQ(SDL_PushEvent(&motion), 1);
+  PushMouse(SDL_MOUSEBUTTONUP, picture.x - 50, picture.y + 10);
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT, false);
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT, true);
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT, true);
+  PushKey(SDL_KEYUP, SDLK_RIGHT, false);
+
+  using Kind = hw::InputEvent::Kind;
+  const std::vector<hw::InputEvent> events = counter.Take(7);
+  ASSERT_EQ(events.size(), 7u);
+  EXPECT_EQ(events[0].kind, Kind::PenDown);
+  EXPECT_EQ(events[0].x, 100);
+  EXPECT_EQ(events[0].y, 200);
+  EXPECT_EQ(events[1].kind, Kind::PenUp);
+  EXPECT_EQ(events[2].kind, Kind::PenDown);
+  EXPECT_EQ(events[2].x, 0);
+  EXPECT_EQ(events[2].y, 319);
+  EXPECT_EQ(events[3].kind, Kind::PenMove);
+  EXPECT_EQ(events[3].x, 0);
+  EXPECT_EQ(events[3].y, 5);
+  EXPECT_EQ(events[4].kind, Kind::PenUp);
+  EXPECT_EQ(events[5].kind, Kind::KeyDown);
+  EXPECT_EQ(events[6].kind, Kind::KeyUp);
+  frontEnd.reset();
+  EXPECT_FALSE(input.Pending());
 }
 
 TEST(WindowFrontEndTest, WithoutADisplayItSaysWhy) {

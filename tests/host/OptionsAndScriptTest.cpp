@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "Options.h"
 #include "Script.h"
 
@@ -38,6 +40,17 @@ TEST(Options, ErrorsNameTheOption) {
   EXPECT_NE(Parse({"script.txt"}).error, "");
 }
 
+// The help names every script command and form, and the version is one line.
+TEST(Options, HelpListsEveryScriptCommandAndVersionIsOneLine) {
+  const std::string help = host::UsageText();
+  for (const char* form : {"wait MS", "down X Y", "move X Y", "up X Y", "tap X Y", "hold X Y MS", "key NAME ",
+                           "key NAME MS", "card insert", "card remove", "shot FILE.png", "dump ", "say TEXT"})
+    EXPECT_NE(help.find(form), std::string::npos) << form;
+  EXPECT_TRUE(Parse({"--version"}).options.version);
+  EXPECT_TRUE(std::regex_match(host::VersionText(), std::regex("ondrel [0-9]+\\.[0-9]+(\\.[0-9]+)?\n")))
+      << host::VersionText();
+}
+
 TEST(Script, ParsesEveryCommandWithCommentsAndBlankLines) {
   auto parsed = ParseScript(
       "# a tour\n"
@@ -49,9 +62,10 @@ TEST(Script, ParsesEveryCommandWithCommentsAndBlankLines) {
       "key ctrl+q\n"
       "card remove\ncard insert\n"
       "shot out/one.png\n"
-      "dump\r\n");
+      "dump\r\n"
+      "key right 1500\n");
   ASSERT_EQ(parsed.error, "");
-  ASSERT_EQ(parsed.script.lines.size(), 11u);
+  ASSERT_EQ(parsed.script.lines.size(), 12u);
   EXPECT_EQ(parsed.script.lines[0].line, 2);
   EXPECT_EQ(std::get<host::WaitCmd>(parsed.script.lines[0].command).ms, 1000u);
   auto tap = std::get<host::PenCmd>(parsed.script.lines[1].command);
@@ -61,6 +75,9 @@ TEST(Script, ParsesEveryCommandWithCommentsAndBlankLines) {
   EXPECT_EQ(tap.y, 200);
   EXPECT_EQ(std::get<host::HoldCmd>(parsed.script.lines[5].command).ms, 1500u);
   EXPECT_EQ(std::get<host::KeyCmd>(parsed.script.lines[6].command).name, "CTRL+Q");
+  EXPECT_FALSE(std::get<host::KeyCmd>(parsed.script.lines[6].command).holdMs);
+  EXPECT_EQ(std::get<host::KeyCmd>(parsed.script.lines[11].command).name, "RIGHT");
+  EXPECT_EQ(std::get<host::KeyCmd>(parsed.script.lines[11].command).holdMs, 1500u);
   EXPECT_FALSE(std::get<host::CardCmd>(parsed.script.lines[7].command).insert);
   EXPECT_EQ(std::get<host::ShotCmd>(parsed.script.lines[9].command).file, "out/one.png");
   EXPECT_TRUE(std::holds_alternative<host::DumpCmd>(parsed.script.lines[10].command));
@@ -87,6 +104,8 @@ TEST(Script, ErrorsNameTheLineAndWhatIsWrong) {
       {"tap 10 320\n", "line 1: tap: y 320 is outside 0..319"},
       {"hold 1 2\n", "line 1: hold takes 3 arguments, not 2 (hold X Y MS)"},
       {"key SPACE\n", "line 1: key: unknown key 'SPACE' (known: LEFT RIGHT UP DOWN RETURN CTRL+A CTRL+Q)"},
+      {"key LEFT soon\n", "line 1: key: 'soon' is not a whole number (milliseconds)"},
+      {"key LEFT 5 6\n", "line 1: key takes 1 or 2 arguments, not 3 (key NAME [MS])"},
       {"card eject\n", "line 1: card: 'eject' is neither insert nor remove"},
       {"shot picture.bmp\n", "line 1: shot: the picture file must end in .png, not 'picture.bmp'"},
       {"dump now\n", "line 1: dump takes 0 arguments, not 1"},

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "RadioScreenFixture.h"
+#include "user/Desktop.h"
 #include "WindowTimers.h"
 
 namespace {
@@ -165,6 +166,43 @@ TEST_F(TuningTest, TapDuringASeekOnlyStopsItWhereItIs) {
   EXPECT_TRUE(Ticks(TIMER_SEEK).empty());
   EXPECT_EQ(screen->frequencySlider.GetPos(), reached);
   EXPECT_EQ(CardChannel(), reached);
+}
+
+// A quick drag of the tuning needle: the pen moves every 10 ms for a
+// second while each tune keeps the program busy for most of half a
+// second. The moves that come meanwhile wait as one, so the radio tunes
+// only where the needle is when it can next look, is done within two
+// tunes of the pen-up, and ends where the needle was left, as a single
+// move there would.
+TEST_F(TuningTest, AQuickDragOfTheNeedleEndsSoonAfterThePenUpWhereTheNeedleWasLeft) {
+  SkinSlider& slider = screen->frequencySlider;
+  const POINT grab{slider.ThumbPlace(875).x + 2, slider.ThumbPlace(875).y + 2};
+  const int lastX = grab.x + 100;
+  PenDown(grab.x, grab.y);
+  PenMove(lastX, grab.y);
+  PenUp(lastX, grab.y);
+  const int leftThere = slider.GetPos();
+  ASSERT_GT(leftThere, 900);
+  slider.SetPos(875, 0);
+  RunFor(1000);
+
+  MarkTrace();
+  PenDown(grab.x, grab.y);
+  hw::Clock& clock = handheld->clock();
+  const hw::Clock::Micros start = clock.NowUs();
+  for (int i = 1; i <= 100; ++i)
+    clock.ScheduleAt(start + i * 10'000, [x = grab.x + i, y = grab.y + screentest::kClientTop] {
+      ce::SystemInput().PenMove(x, y);
+    });
+  clock.ScheduleAt(start + 1'000'000, [x = lastX, y = grab.y + screentest::kClientTop] {
+    ce::SystemInput().PenUp(x, y);
+  });
+  RunFor(5000);
+  const std::vector<TunerWrite> writes = TunerWrites();
+  ASSERT_FALSE(writes.empty());
+  EXPECT_LE(writes.back().ms, start / 1000 + 1000 + 1000) << "tuning went on after the pen-up";
+  EXPECT_EQ(slider.GetPos(), leftThere);
+  EXPECT_EQ(CardChannel(), leftThere);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // its acceptance test find the stations a listener can receive, and
 // nothing that is not on the air.
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 
 #include "BandScan.h"
@@ -107,6 +108,11 @@ TEST(ScanCommandTest, PrintsTheStationsAndTheDeviceTime) {
   out = RunScanCommand({"--root", root}, status, errors);
   EXPECT_NE(out.find("104.9 MHz  level 12  mono  Capital Rock (104.95 MHz)\n"), std::string::npos) << out;
   EXPECT_NE(out.find("105.4 MHz  level 8  stereo  Capital Rock (image of 104.95 MHz)\n"), std::string::npos) << out;
+
+  const std::string oneStation = root + "-one.scene";
+  std::ofstream(oneStation) << "95.0 15 stereo City FM\n";
+  out = RunScanCommand({"--root", root, "--scene", oneStation}, status, errors);
+  EXPECT_EQ(out.substr(out.find('\n') + 1, 11), "1 station, ") << out;
 
   out = RunScanCommand({"--root", root, "--no-card"}, status, errors);
   EXPECT_NE(status, 0);

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "UserFixture.h"
 
@@ -61,6 +62,34 @@ TEST_F(CrossProcessTest, ASecondProgramFindsTheWindowAndBringsItToTheFront) {
   DestroyWindow(radio);
   EXPECT_EQ(Finder("TestWindow", "Radio"), 3);  // gone with its window
   ce::SetRaiseHandler({});
+}
+
+// In real time a message loop with nothing to do sleeps until its next
+// timer; a request from another program wakes it at once.
+TEST_F(CrossProcessTest, ARequestFromAnotherProgramWakesASleepingMessageLoop) {
+  hw::Clock realTime(hw::Clock::Mode::Real);
+  ce::SetSystemClock(&realTime);
+  HWND radio = Make(CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, WS_VISIBLE, nullptr, u"Ondrel");
+  HWND other = Make(0, 26, 240, 294, WS_VISIBLE, nullptr, u"Other");
+  Drain();
+  int raised = 0;
+  ce::SetRaiseHandler([&] {
+    ++raised;
+    PostMessageW(radio, WM_USER, 0, 0);
+  });
+  ASSERT_NE(SetTimer(radio, 99, 10000, nullptr), 0u);  // bounds the test
+  int status = -1;
+  std::thread finder([&] { status = Finder("TestWindow", "Ondrel"); });
+  PumpUntil([&] { return raised > 0 || !SeenOf(WM_TIMER).empty(); });
+  finder.join();
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(raised, 1);
+  EXPECT_TRUE(SeenOf(WM_TIMER).empty()) << "the loop slept on until its timer";
+  ce::SetRaiseHandler({});
+  KillTimer(radio, 99);
+  DestroyWindow(other);
+  DestroyWindow(radio);
+  ce::SetSystemClock(clock_.get());
 }
 
 }  // namespace

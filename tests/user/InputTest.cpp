@@ -156,4 +156,72 @@ TEST_F(InputTest, AcceleratorsTurnCtrlKeysIntoCommands) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
+// A busy program does not find the input piled up behind it: the pen's
+// moves that waited come as one, to the pen's last place, between the
+// pen-down and the pen-up; a held key's repeats that waited add to the
+// waiting key-down's repeat count; the keypad repeats on the clock.
+TEST_F(InputTest, InputThatWaitsForABusyProgramDoesNotPileUp) {
+  HWND main = Make(0, 26, 240, 294);
+  Drain();
+  seen_.clear();
+  input().PenDown(10, 40);
+  for (int x = 20; x <= 100; x += 20) input().PenMove(x, 60);
+  input().PenUp(100, 60);
+  input().PenDown(5, 30);
+  input().PenMove(6, 31);
+  Drain();
+  std::vector<std::pair<UINT, POINT>> pen;
+  for (const Seen& s : seen_)
+    if (s.message == WM_LBUTTONDOWN || s.message == WM_MOUSEMOVE || s.message == WM_LBUTTONUP)
+      pen.emplace_back(s.message, At(s.lParam));
+  ASSERT_EQ(pen.size(), 5u);
+  EXPECT_EQ(pen[0].first, static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(pen[1].first, static_cast<UINT>(WM_MOUSEMOVE));
+  EXPECT_EQ(pen[1].second.x, 100);
+  EXPECT_EQ(pen[1].second.y, 34);
+  EXPECT_EQ(pen[2].first, static_cast<UINT>(WM_LBUTTONUP));
+  EXPECT_EQ(pen[3].first, static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(pen[4].second.x, 6);
+  input().PenUp(6, 31);
+
+  // The right arrow held for a second while nothing reads the queue: the
+  // press and the six repeats due by then (500 ms, then every 100 ms) are
+  // one key-down counting 7; Ctrl does not repeat.
+  input().SetClock(clock_.get());
+  Drain();
+  seen_.clear();
+  input().KeyDown(hw::KeyCode::Right);
+  clock_->AdvanceTo(clock_->NowUs() + 1'000'000);
+  input().KeyUp(hw::KeyCode::Right);
+  input().KeyDown(hw::KeyCode::Control);
+  clock_->AdvanceTo(clock_->NowUs() + 1'000'000);
+  input().KeyUp(hw::KeyCode::Control);
+  Drain();
+  std::vector<std::pair<UINT, WPARAM>> keys;
+  for (const Seen& s : seen_) keys.emplace_back(s.message, s.wParam);
+  using K = std::vector<std::pair<UINT, WPARAM>>;
+  EXPECT_EQ(keys, (K{{WM_KEYDOWN, VK_RIGHT}, {WM_KEYUP, VK_RIGHT}, {WM_KEYDOWN, VK_CONTROL}, {WM_KEYUP, VK_CONTROL}}));
+  EXPECT_EQ(LOWORD(seen_.at(0).lParam), 7u);
+  EXPECT_EQ(seen_.at(0).hwnd, main);
+
+  // Read as they come, a held key's repeats are key-downs of their own,
+  // each counting 1, with the key marked as down before; they stop with
+  // the release.
+  seen_.clear();
+  input().KeyDown(hw::KeyCode::Left);
+  PumpUntil([&] { return clock_->NowMs() >= 2700; });
+  input().KeyUp(hw::KeyCode::Left);
+  Drain();
+  std::vector<std::uint64_t> times;
+  for (const Seen& s : SeenOf(WM_KEYDOWN)) {
+    EXPECT_EQ(LOWORD(s.lParam), 1u);
+    EXPECT_EQ((static_cast<DWORD>(s.lParam) >> 30) & 1u, times.empty() ? 0u : 1u);
+    times.push_back(s.ms);
+  }
+  EXPECT_EQ(times, (std::vector<std::uint64_t>{2000, 2500, 2600, 2700}));
+  clock_->AdvanceTo(clock_->NowUs() + 1'000'000);
+  Drain();
+  EXPECT_EQ(SeenOf(WM_KEYDOWN).size(), 4u) << "no repeat after the release";
+}
+
 }  // namespace

@@ -1,5 +1,9 @@
 #include "UserFixture.h"
 
+#include <thread>
+
+#include "user/TimerTable.h"
+
 namespace {
 
 std::vector<std::pair<UINT_PTR, std::uint64_t>> g_callbacks;
@@ -97,6 +101,31 @@ TEST_F(TimerTest, ADestroyedWindowsTimersStop) {
   for (const Seen& s : SeenOf(WM_TIMER)) EXPECT_EQ(s.hwnd, other);
   EXPECT_FALSE(KillTimer(hwnd, 1));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+// In real time the timers of a thread fall into step, none coming due
+// early and none later than a tenth of its interval, so that a program
+// with several timers wakes once for them, not once for each.
+TEST(RealTimeTimerTest, TimersOfAThreadComeDueTogetherWithinTheirTolerance) {
+  hw::Clock realTime(hw::Clock::Mode::Real);
+  ce::SetSystemClock(&realTime);
+  ce::TimerTable table([](ce::TimerKey, std::uint64_t) {});
+  const auto thread = std::this_thread::get_id();
+  HWND window = reinterpret_cast<HWND>(0x1234);
+  const hw::Clock::Micros start = realTime.NowUs();
+  table.Set(window, 1, 10000, nullptr, thread);
+  table.Set(window, 2, 10000, nullptr, thread);
+  table.Set(window, 3, 10400, nullptr, thread);
+  table.Set(window, 4, 20000, nullptr, thread);
+  const hw::Clock::Micros set = realTime.NowUs();
+  const auto due = [&](UINT_PTR id) { return table.DueOf(window, id).value_or(0); };
+  EXPECT_EQ(due(1), due(3));
+  EXPECT_EQ(due(2), due(3));
+  EXPECT_GE(due(3), set + 10'400'000 - (set - start)) << "not early";
+  EXPECT_LE(due(1), start + 11'000'000) << "late by a tenth at most";
+  EXPECT_GE(due(4), start + 20'000'000);
+  EXPECT_EQ(table.NextDeadline(thread)->due, due(1));
+  ce::SetSystemClock(nullptr);
 }
 
 }  // namespace

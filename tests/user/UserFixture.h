@@ -42,6 +42,8 @@ class UserTest : public ::testing::Test {
   void TearDown() override {
     ce::DestroyThreadWindows();
     UnregisterClassW(kClass, nullptr);
+    ce::SystemInput().SetClock(nullptr);
+    ce::SystemInput().PenUp(0, 0);  // a test that left the pen down
     while (ce::SystemInput().Take()) {
     }
     ce::SetSystemClock(nullptr);

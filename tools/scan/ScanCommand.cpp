@@ -130,7 +130,8 @@ int RunScan(std::span<const std::string_view> args, std::ostream& out, std::ostr
 
   for (const FoundStation& station : stations) Print(out, station);
   char summary[64];
-  std::snprintf(summary, sizeof summary, "%zu stations, %.1f s of device time", stations.size(), elapsedMs / 1000.0);
+  std::snprintf(summary, sizeof summary, "%zu %s, %.1f s of device time", stations.size(),
+                stations.size() == 1 ? "station" : "stations", elapsedMs / 1000.0);
   out << summary << '\n';
   return 0;
 }
