@@ -2,7 +2,8 @@
 // platform does and forwards to the mounted store. Opened keys are handles
 // in their own table; a handle remembers the key's id, so a key deleted
 // meanwhile is told apart (ERROR_KEY_DELETED) from a handle that never
-// was (ERROR_INVALID_HANDLE).
+// was (ERROR_INVALID_HANDLE), and how deep the key lies, so that no path
+// from it leads past the deepest level keys may nest.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -24,6 +25,7 @@ using reg::RegistryStore;
 struct OpenKey {
   std::weak_ptr<RegistryStore> store;  // the mount it was opened on
   KeyId id;
+  std::size_t depth;  // levels below its root
 };
 
 HandleTable<OpenKey>& KeyHandles() {
@@ -40,6 +42,7 @@ bool IsPredefined(HKEY key) {
 struct Target {
   std::shared_ptr<RegistryStore> store;
   KeyId id = 0;
+  std::size_t depth = 0;
 };
 
 LONG Resolve(HKEY key, Target& target) {
@@ -55,7 +58,7 @@ LONG Resolve(HKEY key, Target& target) {
   if (!open) return ERROR_INVALID_HANDLE;
   auto store = open->store.lock();
   if (!store || store != mounted) return ERROR_INVALID_HANDLE;  // from an earlier mount
-  target = Target{std::move(store), open->id};
+  target = Target{std::move(store), open->id, open->depth};
   return ERROR_SUCCESS;
 }
 
@@ -69,17 +72,20 @@ LONG ValueName(LPCWSTR name, std::string& utf8) {
   return ERROR_SUCCESS;
 }
 
-LONG KeyPath(LPCWSTR subKey, std::vector<std::string>& path) {
+// A subkey path below the target; a path that leads deeper than keys may
+// nest is refused as a malformed one is.
+LONG KeyPath(LPCWSTR subKey, const Target& target, std::vector<std::string>& path) {
   auto converted = ToUtf8Strict(Wide(subKey));
   if (!converted) return ERROR_INVALID_PARAMETER;
-  auto names = reg::SplitKeyPath(*converted);
+  auto names = reg::SplitKeyPath(*converted, nullptr, target.depth);
   if (!names) return ERROR_INVALID_PARAMETER;
   path = std::move(*names);
   return ERROR_SUCCESS;
 }
 
-HKEY AddKeyHandle(const std::shared_ptr<RegistryStore>& store, KeyId id) {
-  return reinterpret_cast<HKEY>(KeyHandles().Add(std::make_shared<OpenKey>(OpenKey{store, id})));
+HKEY AddKeyHandle(const Target& target, KeyId id, std::size_t pathLength) {
+  return reinterpret_cast<HKEY>(
+      KeyHandles().Add(std::make_shared<OpenKey>(OpenKey{target.store, id, target.depth + pathLength})));
 }
 
 // A name for the caller's buffer of *count characters, terminator
@@ -125,11 +131,11 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, R
   ce::Target target;
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
   ce::reg::KeyId key = 0;
   bool created = false;
   if (LONG rc = target.store->CreateKey(target.id, path, key, created)) return rc;
-  *phkResult = ce::AddKeyHandle(target.store, key);
+  *phkResult = ce::AddKeyHandle(target, key, path.size());
   if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
 }
@@ -140,10 +146,10 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkR
   ce::Target target;
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
   ce::reg::KeyId key = 0;
   if (LONG rc = target.store->OpenKey(target.id, path, key)) return rc;
-  *phkResult = ce::AddKeyHandle(target.store, key);
+  *phkResult = ce::AddKeyHandle(target, key, path.size());
   return ERROR_SUCCESS;
 }
 
@@ -185,7 +191,7 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   ce::Target target;
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
   // The whole subtree goes: subkeys, their values, the key's own values.
   return target.store->DeleteKey(target.id, path);
 }
