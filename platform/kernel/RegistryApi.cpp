@@ -31,7 +31,7 @@ struct OpenKey {
 HandleTable<OpenKey>& KeyHandles() {
   // Values 2 mod 4: never equal to a kernel handle (multiples of 4) or to
   // a predefined root, so a handle of the wrong kind never resolves.
-  static HandleTable<OpenKey> table(0x10002, 4);
+  static HandleTable<OpenKey> table("registry keys", 0x10002, 4);
   return table;
 }
 
