@@ -10,6 +10,7 @@
 // handheld runs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -36,6 +37,19 @@ class CountedTable {
   const char* kind_;
 };
 }  // namespace detail
+
+// Live objects of one kind that no handle table holds, counted in the
+// census all the same (objects that handles point at directly).
+class LiveObjects : public detail::CountedTable {
+ public:
+  explicit LiveObjects(const char* kind) : CountedTable(kind) {}
+  void Made() { ++count_; }
+  void Gone() { --count_; }
+  std::size_t Size() const override { return count_; }
+
+ private:
+  std::atomic<std::size_t> count_{0};
+};
 
 template <class Object>
 class HandleTable : public detail::CountedTable {
