@@ -29,31 +29,38 @@ void CheckLimits(const Edit& edit) {
     fuzz::Require(!ce::reg::ValueNameProblem(edit.value.name), "every value name is sound");
 }
 
-// The key of an edit, with its value when it sets one, as an export lists
-// it: the root, then each level of the path.
-std::vector<KeyContents> AsExport(const Edit& edit) {
-  std::vector<KeyContents> keys{KeyContents{edit.root, 0, "", {}}};
-  for (std::size_t level = 0; level < edit.path.size(); ++level)
-    keys.push_back(KeyContents{edit.root, level + 1, edit.path[level], {}});
-  if (edit.kind == Edit::Kind::SetValue) keys.back().values.push_back(edit.value);
-  return keys;
+// Every key and value the file sets, written out as an export writes them:
+// each key with the levels of its path from the root, and the changes
+// reading that text back must give, in order.
+struct Export {
+  std::vector<KeyContents> keys;
+  std::vector<Edit> changes;
+
+  void Add(const Edit& edit) {
+    keys.push_back(KeyContents{edit.root, 0, "", {}});
+    changes.push_back(Edit{Edit::Kind::CreateKey, edit.root, {}, {}});
+    for (std::size_t level = 0; level < edit.path.size(); ++level) {
+      keys.push_back(KeyContents{edit.root, level + 1, edit.path[level], {}});
+      changes.push_back(Edit{Edit::Kind::CreateKey, edit.root, {edit.path.begin(), edit.path.begin() + level + 1}, {}});
+    }
+    if (edit.kind != Edit::Kind::SetValue) return;
+    keys.back().values.push_back(edit.value);
+    changes.push_back(edit);
+  }
+};
+
+bool Same(const Edit& a, const Edit& b) {
+  return a.kind == b.kind && a.root == b.root && a.path == b.path &&
+         (a.kind != Edit::Kind::SetValue || a.value == b.value);
 }
 
-void CheckRoundTrip(const Edit& edit) {
-  const std::string text = ce::reg::WriteRegFile(AsExport(edit));
-  auto again = ce::reg::ParseRegFile(text);
+void CheckRoundTrip(const Export& written) {
+  auto again = ce::reg::ParseRegFile(ce::reg::WriteRegFile(written.keys));
   fuzz::Require(std::holds_alternative<std::vector<Edit>>(again), "an export reads back");
   const auto& edits = std::get<std::vector<Edit>>(again);
-  const std::size_t keys = edit.path.size() + 1;
-  const std::size_t expected = keys + (edit.kind == Edit::Kind::SetValue ? 1 : 0);
-  fuzz::Require(edits.size() == expected, "an export reads back as one change per key and value");
-  const Edit& key = edits[keys - 1];
-  fuzz::Require(key.kind == Edit::Kind::CreateKey && key.root == edit.root && key.path == edit.path,
-                "a key reads back with its root and path");
-  if (edit.kind != Edit::Kind::SetValue) return;
-  const Edit& value = edits.back();
-  fuzz::Require(value.kind == Edit::Kind::SetValue && value.path == edit.path, "a value reads back in its key");
-  fuzz::Require(value.value == edit.value, "a value reads back with its name, type and bytes");
+  fuzz::Require(edits.size() == written.changes.size(), "an export reads back as one change per key and value");
+  for (std::size_t i = 0; i < edits.size(); ++i)
+    fuzz::Require(Same(edits[i], written.changes[i]), "keys and values read back with their paths, names, types and bytes");
 }
 
 }  // namespace
@@ -66,9 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(error->line <= LineCount(bytes), "the line named is in the file");
     return 0;
   }
+  Export written;
   for (const Edit& edit : std::get<std::vector<Edit>>(parsed)) {
     CheckLimits(edit);
-    if (edit.kind == Edit::Kind::CreateKey || edit.kind == Edit::Kind::SetValue) CheckRoundTrip(edit);
+    if (edit.kind == Edit::Kind::CreateKey || edit.kind == Edit::Kind::SetValue) written.Add(edit);
   }
+  CheckRoundTrip(written);
   return 0;
 }
