@@ -2,6 +2,7 @@
 // transaction (synchronous=FULL), a query one read of the database.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -59,5 +60,32 @@ void BM_RegQueryValueExW(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_RegQueryValueExW)->Arg(4)->Arg(4096);
+
+// A whole export of N keys at the deepest level keys may nest, each line
+// naming its full path of 16 levels: the time per key stays the same as N
+// grows.
+void BM_ExportRegistry(benchmark::State& state) {
+  MountedRoot root;
+  std::u16string chain = u"Deep";
+  for (int level = 2; level < 16; ++level) chain += u"\\" + std::u16string(60, static_cast<char16_t>(u'a' + level));
+  for (std::int64_t i = 0; i < state.range(0); ++i) {
+    std::string digits = std::to_string(i);
+    std::u16string path = chain + u"\\Key" + std::u16string(digits.begin(), digits.end());
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
+    DWORD value = static_cast<DWORD>(i);
+    RegSetValueExW(key, u"Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+  }
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / ("ondrel-bench-export-" + std::to_string(::getpid()) + ".reg");
+  for (auto _ : state) {
+    if (auto error = ce::ExportRegistryFile(file)) state.SkipWithError(error->c_str());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  std::error_code ignored;
+  state.counters["bytes_per_export"] = static_cast<double>(std::filesystem::file_size(file, ignored));
+  std::filesystem::remove(file, ignored);
+}
+BENCHMARK(BM_ExportRegistry)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -12,8 +12,11 @@ function(ondrel_add_module name)
   # next load constructs its program-wide objects afresh.
   target_compile_options(${name} PRIVATE ${ONDREL_MODULE_FLAGS})
   # Every symbol must resolve against the platform at link time, not first
-  # at load time on the handheld.
-  target_link_options(${name} PRIVATE LINKER:-z,defs)
+  # at load time on the handheld. (Clang's sanitizer runtime lives in the
+  # executable, so a sanitized clang build leaves its symbols to load time.)
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND ONDREL_SANITIZE))
+    target_link_options(${name} PRIVATE LINKER:-z,defs)
+  endif()
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     CXX_VISIBILITY_PRESET hidden

@@ -97,8 +97,8 @@ class Gdi {
  public:
   static Gdi& Instance();
 
-  HandleTable<GdiObject> objects{0x60000000, 4};
-  HandleTable<DeviceContext> dcs{0x70000000, 4};
+  HandleTable<GdiObject> objects{"GDI objects", 0x60000000, 4};
+  HandleTable<DeviceContext> dcs{"device contexts", 0x70000000, 4};
 
   // Stock object handle for GetStockObject's index; 0 for none.
   std::uintptr_t Stock(int index) const;

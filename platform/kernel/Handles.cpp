@@ -1,10 +1,48 @@
+#include <set>
+
 #include "kernel/KernelObject.h"
 #include "winbase.h"
 
 namespace ce {
+namespace {
+
+// Every handle table alive in the process. A table joins while it is
+// made, so the census is made first and outlives every table.
+class Census {
+ public:
+  static Census& Get() {
+    static Census census;
+    return census;
+  }
+  void Join(const detail::CountedTable* table) {
+    std::lock_guard lock(mutex_);
+    tables_.insert(table);
+  }
+  void Leave(const detail::CountedTable* table) {
+    std::lock_guard lock(mutex_);
+    tables_.erase(table);
+  }
+  std::map<std::string, std::size_t> Counts() {
+    std::lock_guard lock(mutex_);
+    std::map<std::string, std::size_t> counts;
+    for (const detail::CountedTable* table : tables_) counts[table->Kind()] += table->Size();
+    return counts;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::set<const detail::CountedTable*> tables_;
+};
+
+}  // namespace
+
+detail::CountedTable::CountedTable(const char* kind) : kind_(kind) { Census::Get().Join(this); }
+detail::CountedTable::~CountedTable() { Census::Get().Leave(this); }
+
+std::map<std::string, std::size_t> LiveHandleCounts() { return Census::Get().Counts(); }
 
 HandleTable<KernelObject>& KernelHandles() {
-  static HandleTable<KernelObject> table(0x1000, 4);
+  static HandleTable<KernelObject> table("kernel objects", 0x1000, 4);
   return table;
 }
 

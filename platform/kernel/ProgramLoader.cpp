@@ -80,8 +80,11 @@ class ModuleTable {
   std::map<std::uintptr_t, Entry> modules_;
 };
 
+// Never destroyed: a module may still be held by an object that goes at
+// exit after every other static (a device manager with a driver loaded),
+// and its unload must still find the table.
 ModuleTable& Modules() {
-  static ModuleTable table;
+  static ModuleTable& table = *new ModuleTable;
   return table;
 }
 

@@ -345,10 +345,22 @@ std::string WriteRegFile(std::span<const KeyContents> keys) {
   std::string out(kRegFileHeader);
   out += kCrLf;
   out += kCrLf;
+  // The path of the key last listed, and where each of its levels ends:
+  // a key's path is its parent's with its own name added.
+  std::string path;
+  std::vector<std::size_t> levelEnds;
   for (const KeyContents& key : keys) {
+    if (key.depth == 0) {
+      path = RootName(key.root);
+    } else {
+      path.resize(key.depth <= levelEnds.size() ? levelEnds[key.depth - 1] : path.size());
+      path += '\\';
+      path += key.name;
+    }
+    levelEnds.resize(key.depth);
+    levelEnds.push_back(path.size());
     out += '[';
-    out += RootName(key.root);
-    for (const std::string& name : key.path) out += "\\" + name;
+    out += path;
     out += ']';
     out += kCrLf;
     for (const Value& value : key.values) AppendValue(out, value);

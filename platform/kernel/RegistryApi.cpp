@@ -4,7 +4,8 @@
 // handles in their own table; a handle remembers the key's id, so a key
 // deleted meanwhile is told apart (ERROR_KEY_DELETED) from a handle that
 // never was (ERROR_INVALID_HANDLE), and its path, so that a path below it
-// finds the store it lives in.
+// finds the store it lives in and no path from it leads past the deepest
+// level keys may nest.
 #include <cstring>
 #include <memory>
 #include <string>
@@ -34,7 +35,7 @@ struct OpenKey {
 HandleTable<OpenKey>& KeyHandles() {
   // Values 2 mod 4: never equal to a kernel handle (multiples of 4) or to
   // a predefined root, so a handle of the wrong kind never resolves.
-  static HandleTable<OpenKey> table(0x10002, 4);
+  static HandleTable<OpenKey> table("registry keys", 0x10002, 4);
   return table;
 }
 
@@ -97,10 +98,12 @@ LONG ValueName(LPCWSTR name, std::string& utf8) {
   return ERROR_SUCCESS;
 }
 
-LONG KeyPath(LPCWSTR subKey, std::vector<std::string>& path) {
+// A subkey path below the target; a path that leads deeper than keys may
+// nest is refused as a malformed one is.
+LONG KeyPath(LPCWSTR subKey, const Target& target, std::vector<std::string>& path) {
   auto converted = ToUtf8Strict(Wide(subKey));
   if (!converted) return ERROR_INVALID_PARAMETER;
-  auto names = reg::SplitKeyPath(*converted);
+  auto names = reg::SplitKeyPath(*converted, nullptr, target.path.size());
   if (!names) return ERROR_INVALID_PARAMETER;
   path = std::move(*names);
   return ERROR_SUCCESS;
@@ -154,7 +157,7 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, R
   ce::Target target;
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
   ce::Place place = ce::Locate(target, std::move(path));
   ce::reg::KeyId key = 0;
   bool created = false;
@@ -170,7 +173,7 @@ LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkR
   ce::Target target;
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
   ce::Place place = ce::Locate(target, std::move(path));
   ce::reg::KeyId key = 0;
   if (LONG rc = place.base.store->OpenKey(place.base.id, place.relative, key)) return rc;
@@ -216,7 +219,7 @@ LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
   ce::Target target;
   if (LONG rc = ce::Resolve(hKey, target)) return rc;
   std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, path)) return rc;
+  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
   ce::Place place = ce::Locate(target, std::move(path));
   // The whole subtree goes: subkeys, their values, the key's own values;
   // the RAM keys too when they are below it.

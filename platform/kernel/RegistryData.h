@@ -26,11 +26,15 @@ struct Value {
   bool operator==(const Value&) const = default;
 };
 
-// One key with its values, as an export lists it.
+// One key with its values, as an export lists it. An export lists every
+// key right after its parent's subtree began, depth first, so a key names
+// only itself: its path is the path of the last key listed one level up.
+// What an export holds grows with the keys, never with their depth.
 struct KeyContents {
   Root root = Root::LocalMachine;
-  std::vector<std::string> path;  // below the root; empty for the root itself
-  std::vector<Value> values;      // in the registry's order (folded names)
+  std::size_t depth = 0;       // levels below the root; 0 for the root itself
+  std::string name;            // empty for the root itself
+  std::vector<Value> values;   // in the registry's order (folded names)
 };
 
 // One change a .reg file asks for.

@@ -1,5 +1,7 @@
 #include "kernel/RegistryNames.h"
 
+#include <algorithm>
+
 #include "kernel/Utf.h"
 
 namespace ce::reg {
@@ -44,10 +46,21 @@ std::optional<std::string> ValueNameProblem(std::string_view utf8Name) {
   return ControlCharacterProblem(utf8Name);
 }
 
-std::optional<std::vector<std::string>> SplitKeyPath(std::string_view utf8Path, std::string* problem) {
+std::optional<std::vector<std::string>> SplitKeyPath(std::string_view utf8Path, std::string* problem,
+                                                     std::size_t baseDepth) {
   std::vector<std::string> names;
   if (!utf8Path.empty() && utf8Path.back() == '\\') utf8Path.remove_suffix(1);
   if (utf8Path.empty()) return names;
+  // Counted before anything is copied: a path of a million levels costs
+  // one pass over its text.
+  std::size_t depth = baseDepth + 1 + static_cast<std::size_t>(std::count(utf8Path.begin(), utf8Path.end(), '\\'));
+  if (depth > kMaxKeyDepth) {
+    if (problem) {
+      *problem = "the key would lie " + std::to_string(depth) + " levels below its root; keys nest at most " +
+                 std::to_string(kMaxKeyDepth) + " levels deep";
+    }
+    return std::nullopt;
+  }
   std::size_t start = 0;
   while (true) {
     std::size_t end = utf8Path.find('\\', start);

@@ -492,18 +492,23 @@ std::optional<std::string> RegistryStore::Snapshot(std::vector<KeyContents>& key
 
     keys.clear();
     for (Root root : {Root::CurrentUser, Root::LocalMachine}) {
-      // Depth first, each key before its subkeys.
-      std::vector<std::string> path;
-      auto visit = [&](auto& self, KeyId id) -> void {
-        Node& node = nodes[id];
-        keys.push_back(KeyContents{root, path, std::move(node.values)});
-        for (KeyId child : node.children) {
-          path.push_back(nodes[child].name);
-          self(self, child);
-          path.pop_back();
-        }
+      // Depth first, each key before its subkeys, on a stack of its own:
+      // a database written before keys had a depth limit may hold a key
+      // nested far deeper than a call stack reaches.
+      struct Pending {
+        KeyId id;
+        std::size_t depth;
       };
-      visit(visit, static_cast<KeyId>(root));
+      std::vector<Pending> stack{{static_cast<KeyId>(root), 0}};
+      while (!stack.empty()) {
+        Pending key = stack.back();
+        stack.pop_back();
+        Node& node = nodes[key.id];
+        keys.push_back(KeyContents{root, key.depth, std::move(node.name), std::move(node.values)});
+        for (auto child = node.children.rbegin(); child != node.children.rend(); ++child) {
+          stack.push_back({*child, key.depth + 1});
+        }
+      }
     }
     return std::nullopt;
   } catch (const SqlError& error) {

@@ -1,6 +1,7 @@
 // One card as the SD bus driver keeps it while it is in the slot. The
 // client's handle points at `handle`, whose first word is the entry that
-// fills a client's function table.
+// fills a client's function table; the record lies in the bus's ring of
+// handle records (SdBus.cpp), not in the device, so it outlives the card.
 #pragma once
 
 #include <atomic>
@@ -17,7 +18,11 @@ struct BusDeviceHandle {
 };
 
 struct BusDevice {
-  BusDeviceHandle handle{};
+  explicit BusDevice(BusDeviceHandle* slot);
+  ~BusDevice();
+  BusDevice(const BusDevice&) = delete;
+  BusDevice& operator=(const BusDevice&) = delete;
+  BusDeviceHandle* const handle;  // where the client's handle points
   hw::SdCardInfo info;
   std::atomic<bool> removed{false};
 
@@ -30,7 +35,7 @@ struct BusDevice {
   bool functionEnabled = false;
   DWORD blockSize = 0;
 
-  SD_DEVICE_HANDLE Handle() { return reinterpret_cast<SD_DEVICE_HANDLE>(&handle); }
+  SD_DEVICE_HANDLE Handle() const { return reinterpret_cast<SD_DEVICE_HANDLE>(handle); }
 };
 
 // Fills a client's function table; the first word of every bus device.

@@ -1,6 +1,11 @@
 #include "sdbus/SdBus.h"
 
+#include <array>
+#include <atomic>
+#include <functional>
+
 #include "devmgr/DeviceManager.h"
+#include "kernel/HandleTable.h"
 #include "kernel/Kernel.h"
 #include "sdbus/BusDevice.h"
 
@@ -10,14 +15,45 @@ namespace {
 std::mutex currentMutex;
 SdBus* current = nullptr;
 
+// Client handles point into a ring of records that stay for the life of
+// the process, each holding the entry that fills a client's function
+// table. A handle is never freed memory, and a card's handle names no
+// other card until this many more cards have come; until then a retired
+// handle answers "removed". Nothing is kept per card that has gone, so a
+// card pulled and put back all day costs nothing.
+constexpr std::size_t kHandleRecords = 4096;
+std::array<BusDeviceHandle, kHandleRecords> handleRecords;
+std::atomic<std::size_t> nextHandleRecord{0};
+
+BusDeviceHandle* NewHandleRecord() {
+  BusDeviceHandle* record = &handleRecords[nextHandleRecord++ % kHandleRecords];
+  record->getClientFunctions = GetClientFunctions;
+  return record;
+}
+
+bool IsHandleRecord(SD_DEVICE_HANDLE handle) {
+  auto* record = reinterpret_cast<const BusDeviceHandle*>(handle);
+  return std::less_equal<>()(handleRecords.data(), record) &&
+         std::less<>()(record, handleRecords.data() + handleRecords.size());
+}
+
+LiveObjects& BusDevices() {
+  static LiveObjects devices("SD bus devices");
+  return devices;
+}
+
 }  // namespace
+
+BusDevice::BusDevice(BusDeviceHandle* slot) : handle(slot) { BusDevices().Made(); }
+BusDevice::~BusDevice() { BusDevices().Gone(); }
 
 SdBus* CurrentSdBus() {
   std::lock_guard lock(currentMutex);
   return current;
 }
 
-SdBus::SdBus(hw::SdHost& host) : host_(host) {
+SdBus::SdBus(hw::SdHost& host) : host_(host), gone_(std::make_shared<BusDevice>(nullptr)) {
+  gone_->removed = true;
   StartDeviceManager();
   thread_ = std::thread([this] { Run(); });
   {
@@ -63,9 +99,7 @@ void SdBus::OnCardInterrupt() {
 std::shared_ptr<BusDevice> SdBus::Find(SD_DEVICE_HANDLE handle) const {
   std::lock_guard lock(mutex_);
   if (device_ && device_->Handle() == handle) return device_;
-  for (const auto& device : retired_)
-    if (device->Handle() == handle) return device;
-  return nullptr;
+  return IsHandleRecord(handle) ? gone_ : nullptr;
 }
 
 void SdBus::Run() {
@@ -97,8 +131,7 @@ void SdBus::Arrive() {
   auto info = host_.CardInfo();
   if (!info) return;  // already gone again
   Retire();           // a card we missed leaving
-  auto device = std::make_shared<BusDevice>();
-  device->handle.getClientFunctions = GetClientFunctions;
+  auto device = std::make_shared<BusDevice>(NewHandleRecord());
   device->info = *info;
   {
     std::lock_guard lock(mutex_);
@@ -133,7 +166,6 @@ void SdBus::Retire() {
   UnloadSdClientDriver(device->Handle());
   std::lock_guard lock(mutex_);
   device_.reset();
-  retired_.push_back(std::move(device));
 }
 
 void SdBus::Interrupt() {

@@ -46,7 +46,7 @@ class SdBus final : public hw::SdHostListener {
   void OnCardInterrupt() override;
 
   // The device a client handle names (a retired one says so by its
-  // removed flag); nullptr for a handle the bus never gave out.
+  // removed flag); nullptr for a handle no bus ever gave out.
   std::shared_ptr<BusDevice> Find(SD_DEVICE_HANDLE handle) const;
 
  private:
@@ -63,7 +63,7 @@ class SdBus final : public hw::SdHostListener {
   std::deque<Event> queue_;
   bool busy_ = false;
   std::shared_ptr<BusDevice> device_;  // the card in the slot, as the bus knows it
-  std::vector<std::shared_ptr<BusDevice>> retired_;  // their handles never name a newer card
+  std::shared_ptr<BusDevice> gone_;    // what every retired handle names
   std::thread thread_;
 };
 

@@ -12,7 +12,7 @@ using ce::WindowManager;
 using ce::WindowPtr;
 
 ce::HandleTable<std::vector<ACCEL>>& Accelerators() {
-  static ce::HandleTable<std::vector<ACCEL>> table(0x60004, 4);
+  static ce::HandleTable<std::vector<ACCEL>> table("accelerator tables", 0x60004, 4);
   return table;
 }
 

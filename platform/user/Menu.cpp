@@ -96,7 +96,7 @@ class MenuTable {
 
  private:
   std::mutex mutex_;
-  HandleTable<Menu> handles_{0x48000004, 4};
+  HandleTable<Menu> handles_{"menus", 0x48000004, 4};
 };
 
 bool Fail(DWORD error) {

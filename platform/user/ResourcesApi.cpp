@@ -23,15 +23,47 @@ struct Found {
   const Resource* resource;
 };
 
-HandleTable<Found>& FoundTable() {
-  static HandleTable<Found> table(0x50000000, 4);
-  return table;
-}
+// Handles that each stand for one thing of a loaded resource file: finding
+// a resource again, or loading its icon again, gives the handle it got the
+// first time (while that handle lives), as the platform's resource and
+// shared icon handles do. Programs never free them, so a dialog opened a
+// thousand times costs one handle, not a thousand.
+template <class Object>
+class SharedHandles {
+ public:
+  SharedHandles(const char* kind, std::uintptr_t firstValue) : table_(kind, firstValue) {}
 
-HandleTable<Icon>& IconTable() {
-  static HandleTable<Icon> table(0x58000000, 4);
-  return table;
+  HandleTable<Object>& Table() { return table_; }
+
+  // The handle of the thing at `key` (an address inside a resource file,
+  // which stays loaded), made with `make` when it has none.
+  template <class Make>
+  std::uintptr_t HandleOf(const void* key, Make make) {
+    std::lock_guard lock(mutex_);
+    auto it = handles_.find(key);
+    if (it != handles_.end() && table_.Get(it->second)) return it->second;
+    std::uintptr_t value = table_.Add(make());
+    handles_[key] = value;
+    return value;
+  }
+
+ private:
+  std::mutex mutex_;
+  HandleTable<Object> table_;
+  std::map<const void*, std::uintptr_t> handles_;
+};
+
+SharedHandles<Found>& FoundResources() {
+  static SharedHandles<Found> handles("resources", 0x50000000);
+  return handles;
 }
+HandleTable<Found>& FoundTable() { return FoundResources().Table(); }
+
+SharedHandles<Icon>& LoadedIcons() {
+  static SharedHandles<Icon> handles("icons", 0x58000000);
+  return handles;
+}
+HandleTable<Icon>& IconTable() { return LoadedIcons().Table(); }
 
 std::string NameOf(const ResourceId& id) {
   if (const WORD* n = std::get_if<WORD>(&id)) return std::to_string(*n);
@@ -141,8 +173,8 @@ HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) {
     ce::res::FindData(hModule, *type, *name, error);
     return Fail<HRSRC>(error);
   }
-  auto found = std::make_shared<ce::res::Found>(ce::res::Found{file, r});
-  return reinterpret_cast<HRSRC>(ce::res::FoundTable().Add(std::move(found)));
+  return reinterpret_cast<HRSRC>(
+      ce::res::FoundResources().HandleOf(r, [&] { return std::make_shared<ce::res::Found>(ce::res::Found{file, r}); }));
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResInfo) {
@@ -209,8 +241,8 @@ HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
   }
   auto image = Data(hInstance, RT_ICON, MAKEINTRESOURCEW(best.id));
   if (!image) return Fail<HICON>(ERROR_RESOURCE_DATA_NOT_FOUND);
-  auto icon = std::make_shared<ce::res::Icon>(ce::res::Icon{best.width, best.height, *image});
-  return reinterpret_cast<HICON>(ce::res::IconTable().Add(std::move(icon)));
+  return reinterpret_cast<HICON>(ce::res::LoadedIcons().HandleOf(
+      image->data(), [&] { return std::make_shared<ce::res::Icon>(ce::res::Icon{best.width, best.height, *image}); }));
 }
 
 BOOL WINAPI DestroyIcon(HICON hIcon) {

@@ -12,7 +12,7 @@ std::uintptr_t Value(HWND handle) { return reinterpret_cast<std::uintptr_t>(hand
 
 // Window handles are multiples of 4, so a handle's lowest bit is free for
 // SetForegroundWindow's "and the windows it owns".
-WindowTree::WindowTree() : table_(0x10004, 4) {}
+WindowTree::WindowTree() : table_("windows", 0x10004, 4) {}
 
 HWND WindowTree::Add(WindowPtr window) {
   HWND handle = reinterpret_cast<HWND>(table_.Add(window));

@@ -2,6 +2,7 @@
 
 #include "cards/TunerChip.h"
 #include "devload.h"
+#include "kernel/HandleTable.h"
 #include "kernel/ProgramLoader.h"
 
 namespace {
@@ -215,6 +216,27 @@ TEST_F(DriverTest, PulledCardFailsOpenHandlesUntilClosedAndComesBackOnReinsertio
   EXPECT_TRUE(CloseHandle(before));
   EXPECT_TRUE(CloseHandle(after));
   EXPECT_FALSE(CloseHandle(after));
+}
+
+// A card pulled and put back all day, opened and used each time: nothing
+// of a card that has gone stays behind in the bus, the device manager or
+// the kernel.
+TEST_F(DriverTest, ACardPulledAndPutBackAgainAndAgainLeavesNothingBehind) {
+  auto cycle = [&] {
+    ASSERT_TRUE(slot_.InsertRadioCard());
+    HANDLE device = OpenTuner();
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    TunerRequest request = Request(TUNER_CMD_READ);
+    EXPECT_TRUE(Send(device, request));
+    Remove();
+    EXPECT_FALSE(Send(device, request));
+    EXPECT_TRUE(CloseHandle(device));
+  };
+  cycle();
+  const auto afterOne = ce::LiveHandleCounts();
+  for (int i = 0; i < 10; ++i) cycle();
+  EXPECT_EQ(ce::LiveHandleCounts(), afterOne);
+  EXPECT_EQ(afterOne.count("SD bus devices"), 1u);
 }
 
 TEST_F(DriverTest, SearchUpFromBandStartFindsTheFirstStationAboveTheStopLevel) {

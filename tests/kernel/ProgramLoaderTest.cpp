@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,22 @@ TEST(ProgramLoaderClassesTest, AProgramsWindowClassesGoWhenItsModuleUnloads) {
   wc.hInstance = nullptr;
   EXPECT_NE(RegisterClassW(&wc), 0);  // the name is free again
   UnregisterClassW(u"LoaderTestClass", nullptr);
+}
+
+// A module still loaded when the process exits (a driver the device
+// manager holds, say) unloads with the objects that hold it, however late
+// in the exit they go. Run in a fresh process, so that the holder is made
+// before anything of the loader is.
+TEST(ProgramLoaderExitTest, AModuleStillHeldAtExitUnloadsCleanly) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        static std::optional<ce::Module> held;
+        std::string error;
+        held = ce::Module::Load(kOrderModule, ce::ModuleKind::Library, error);
+        std::exit(held ? 0 : 2);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

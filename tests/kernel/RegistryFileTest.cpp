@@ -252,6 +252,36 @@ TEST_F(RegFileTest, ExportImportExportKeepsEveryValueAndEveryByte) {
   EXPECT_EQ(Export(), first);
 }
 
+// The deepest keys with the longest names, beside shallow ones: each key
+// line carries its whole path, and the file reads back into the same keys.
+TEST_F(RegFileTest, KeysAtTheDepthAndNameLimitsGoThroughWhole) {
+  std::u16string deep = u"Deep";
+  for (int level = 2; level <= 16; ++level) {
+    deep += u"\\" + std::u16string(1, static_cast<char16_t>(u'a' + level)) + std::u16string(252, u'n') +
+            u"\U0001F4FB";
+  }
+  const std::vector<Entry> entries = {
+      {HKEY_CURRENT_USER, deep, u"Deepest", REG_DWORD, Bytes({16, 0, 0, 0})},
+      {HKEY_CURRENT_USER, deep.substr(0, deep.rfind(u'\\')) + u"\\Beside", u"Fifteen", REG_DWORD, Bytes({15, 0, 0, 0})},
+      {HKEY_CURRENT_USER, u"Deep\\Zed", u"Two", REG_DWORD, Bytes({2, 0, 0, 0})},
+      {HKEY_LOCAL_MACHINE, deep, u"Other root", REG_DWORD, Bytes({1, 0, 0, 0})},
+  };
+  Fill(entries);
+  const std::string first = Export();
+  const std::string deepLine = "[HKEY_CURRENT_USER\\" + *ce::ToUtf8Strict(deep) + "]\r\n\"Deepest\"=dword:00000010\r\n";
+  EXPECT_NE(first.find(deepLine), std::string::npos);
+  EXPECT_NE(first.find("[HKEY_CURRENT_USER\\Deep\\Zed]\r\n\"Two\"=dword:00000002\r\n"), std::string::npos);
+  EXPECT_NE(first.find("[HKEY_LOCAL_MACHINE\\" + *ce::ToUtf8Strict(deep) + "]\r\n\"Other root\""), std::string::npos);
+
+  ce::UnmountRegistry();
+  regtest::TempDir other;
+  ASSERT_FALSE(ce::MountRegistry(other.path() / "registry.db"));
+  auto error = Import(first);
+  ASSERT_FALSE(error) << *error;
+  ExpectHolds(entries);
+  EXPECT_EQ(Export(), first);
+}
+
 TEST_F(RegFileTest, ImportReadsEncodingsCommentsContinuationsAndDeletions) {
   HKEY old = Create(HKEY_LOCAL_MACHINE, u"Old\\Sub");
   ASSERT_EQ(Set(old, u"x", REG_DWORD, Bytes({1, 0, 0, 0})), ERROR_SUCCESS);
@@ -320,6 +350,8 @@ TEST_F(RegFileTest, AMalformedLineIsNamedAndNothingIsImported) {
   const std::string header = "Windows Registry Editor Version 5.00\r\n\r\n";
   const std::string good = "[HKEY_LOCAL_MACHINE\\New]\r\n\"ok\"=dword:1\r\n[-HKEY_LOCAL_MACHINE\\Keep]\r\n";
   const std::string key = "[HKEY_LOCAL_MACHINE\\New]\r\n";
+  std::string seventeen;
+  for (int level = 0; level < 17; ++level) seventeen += "\\L" + std::to_string(level);
   struct Case {
     std::string file;
     int line;
@@ -344,6 +376,9 @@ TEST_F(RegFileTest, AMalformedLineIsNamedAndNothingIsImported) {
       {header + good + "[HKEY_CLASSES_ROOT\\X]\r\n", 6, "unknown root key 'HKEY_CLASSES_ROOT'"},
       {header + good + "[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n", 6, "a key name may not be empty"},
       {header + good + "[HKEY_LOCAL_MACHINE\\A\r\n", 6, "must end with ']'"},
+      {header + good + "[HKEY_LOCAL_MACHINE\\" + std::string(256, 'n') + "]\r\n", 6, "longer than 255"},
+      {header + good + "[HKEY_LOCAL_MACHINE" + seventeen + "]\r\n", 6, "17 levels below its root"},
+      {header + good + "[-HKEY_CURRENT_USER" + seventeen + "]\r\n", 6, "keys nest at most 16 levels"},
       {header + good + "[-HKEY_LOCAL_MACHINE]\r\n", 6, "a root key cannot be deleted"},
       {header + good + "[-HKEY_LOCAL_MACHINE\\Keep]\r\n\"a\"=\"b\"\r\n", 7, "cannot follow a [-key] line"},
       {header + good + "just some words\r\n", 6, "expected a [key] line"},

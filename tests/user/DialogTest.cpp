@@ -6,6 +6,7 @@
 #include "UserFixture.h"
 #include "aygshell.h"
 #include "commctrl.h"
+#include "kernel/HandleTable.h"
 #include "kernel/ProgramLoader.h"
 #include "kernel/RunLog.h"
 #include "resources/TestResources.h"
@@ -255,6 +256,43 @@ TEST_F(DialogTest, RunsATemplateFromAModulesResourcesAndShowsItsIcon) {
   };
   EXPECT_EQ(DialogBoxIndirectParamW(instance, AsTemplate(withIcon), owner_, &DialogTest::Proc, 0), 1);
   EXPECT_GT(inked, 50) << "the icon's picture, not blank paper";
+}
+
+// A program opens its dialogs from its resources as often as the user
+// asks, and never frees what it found or the icons it showed: each open
+// must cost no handle that outlives the dialog, or a long run grows.
+TEST_F(DialogTest, DialogsOpenedAgainAndAgainLeaveEveryHandleTableLevel) {
+  std::string error;
+  auto module = ce::Module::Load(RESOURCE_MODULE_PATH, ce::ModuleKind::Library, error);
+  ASSERT_TRUE(module.has_value()) << error;
+  HINSTANCE instance = module->Instance();
+  const auto withIcon =
+      DialogTemplateBuilder(WS_POPUP, 100, 60, u"Icon").IconItem(IDI_APP, -1, SS_ICON | WS_VISIBLE, 4, 4, 20, 20).Bytes();
+  dialogHandlers_[WM_INITDIALOG] = [&](HWND d, UINT, WPARAM, LPARAM) {
+    SetTimer(d, 77, 10, nullptr);
+    return INT_PTR(TRUE);
+  };
+  dialogHandlers_[WM_TIMER] = [&](HWND d, UINT, WPARAM, LPARAM) {
+    EndDialog(d, 1);
+    return INT_PTR(TRUE);
+  };
+  auto openBoth = [&] {
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), RT_DIALOG);
+    ASSERT_NE(found, nullptr);
+    auto* settings = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(instance, found)));
+    EXPECT_EQ(DialogBoxIndirectParamW(instance, settings, owner_, &DialogTest::Proc, 0), 1);
+    EXPECT_EQ(DialogBoxIndirectParamW(instance, AsTemplate(withIcon), owner_, &DialogTest::Proc, 0), 1);
+  };
+  openBoth();
+  const auto afterOne = ce::LiveHandleCounts();
+  for (int i = 0; i < 20; ++i) openBoth();
+  EXPECT_EQ(ce::LiveHandleCounts(), afterOne);
+  EXPECT_GT(afterOne.at("windows"), 0u);  // the census sees the owner window
+
+  // The same resource found again, and its icon loaded again, is the same handle.
+  EXPECT_EQ(FindResourceW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), RT_DIALOG),
+            FindResourceW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), RT_DIALOG));
+  EXPECT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP)), LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP)));
 }
 
 // Writes the panel to $ONDREL_TEST_SHOTS/<name>.png when that is set.
