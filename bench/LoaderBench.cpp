@@ -2,7 +2,7 @@
 // up and call WinMain, unload it (destructors) and check it is gone.
 #include <benchmark/benchmark.h>
 
-#include "kernel/ProgramLoader.h"
+#include "platform/kernel/ProgramLoader.h"
 
 namespace {
 

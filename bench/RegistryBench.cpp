@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "kernel/Registry.h"
+#include "platform/kernel/Registry.h"
 #include "windows.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "Host.h"
-#include "cards/RadioCard.h"
-#include "sound/Speaker.h"
+#include "host/Host.h"
+#include "hardware/cards/RadioCard.h"
+#include "hardware/sound/Speaker.h"
 
 namespace {
 

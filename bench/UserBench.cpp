@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "frontend/WindowFrontEnd.h"
-#include "kernel/Kernel.h"
-#include "user/Desktop.h"
+#include "hardware/frontend/WindowFrontEnd.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/user/Desktop.h"
 #include "windows.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "CardSlot.h"
+#include "host/CardSlot.h"
 
-#include "sdbus/SdBus.h"
+#include "platform/sdbus/SdBus.h"
 
 namespace host {
 

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "cards/RadioCard.h"
-#include "sd/SdHost.h"
+#include "hardware/cards/RadioCard.h"
+#include "hardware/sd/SdHost.h"
 
 namespace ce {
 class SdBus;

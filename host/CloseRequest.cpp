@@ -1,6 +1,6 @@
-#include "CloseRequest.h"
+#include "host/CloseRequest.h"
 
-#include "user/Desktop.h"
+#include "platform/user/Desktop.h"
 #include "windows.h"
 
 namespace host {

@@ -1,15 +1,15 @@
-#include "Dump.h"
+#include "host/Dump.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
 
-#include "CardSlot.h"
-#include "Handheld.h"
-#include "kernel/Kernel.h"
-#include "kernel/Utf.h"
-#include "shell/Power.h"
-#include "user/Desktop.h"
+#include "host/CardSlot.h"
+#include "host/Handheld.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Utf.h"
+#include "platform/shell/Power.h"
+#include "platform/user/Desktop.h"
 
 namespace host {
 namespace {

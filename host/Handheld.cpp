@@ -1,14 +1,14 @@
-#include "Handheld.h"
+#include "host/Handheld.h"
 
 #include <system_error>
 
-#include "CardSlot.h"
-#include "Provisioning.h"
-#include "kernel/Kernel.h"
-#include "kernel/Registry.h"
-#include "shell/NavBar.h"
-#include "sound/Sound.h"
-#include "user/Desktop.h"
+#include "host/CardSlot.h"
+#include "host/Provisioning.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Registry.h"
+#include "platform/shell/NavBar.h"
+#include "platform/sound/Sound.h"
+#include "platform/user/Desktop.h"
 
 namespace host {
 

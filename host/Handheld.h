@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cards/Receiver.h"
-#include "clock/Clock.h"
-#include "sound/Speaker.h"
+#include "hardware/cards/Receiver.h"
+#include "hardware/clock/Clock.h"
+#include "hardware/sound/Speaker.h"
 
 namespace host {
 

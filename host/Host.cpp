@@ -1,25 +1,25 @@
-#include "Host.h"
+#include "host/Host.h"
 
 #include <algorithm>
 #include <atomic>
 #include <sstream>
 
-#include "Handheld.h"
-#include "Listeners.h"
-#include "Options.h"
-#include "ScriptRunner.h"
-#include "Tour.h"
-#include "kernel/Registry.h"
-#include "kernel/RunLog.h"
-#include "CardSlot.h"
-#include "CloseRequest.h"
-#include "Signals.h"
-#include "frontend/WindowFrontEnd.h"
-#include "kernel/Kernel.h"
-#include "sound/Sound.h"
-#include "user/Desktop.h"
-#include "user/DeviceWindows.h"
-#include "user/MessageBox.h"
+#include "host/Handheld.h"
+#include "host/Listeners.h"
+#include "host/Options.h"
+#include "host/ScriptRunner.h"
+#include "host/Tour.h"
+#include "platform/kernel/Registry.h"
+#include "platform/kernel/RunLog.h"
+#include "host/CardSlot.h"
+#include "host/CloseRequest.h"
+#include "host/Signals.h"
+#include "hardware/frontend/WindowFrontEnd.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/sound/Sound.h"
+#include "platform/user/Desktop.h"
+#include "platform/user/DeviceWindows.h"
+#include "platform/user/MessageBox.h"
 #include "windows.h"
 
 namespace host {

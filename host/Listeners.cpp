@@ -1,7 +1,7 @@
-#include "Listeners.h"
+#include "host/Listeners.h"
 
-#include "Handheld.h"
-#include "user/Desktop.h"
+#include "host/Handheld.h"
+#include "platform/user/Desktop.h"
 
 namespace host {
 namespace {

@@ -10,8 +10,8 @@
 #include <ostream>
 #include <string>
 
-#include "frontend/AudioOut.h"
-#include "sound/Recorder.h"
+#include "hardware/frontend/AudioOut.h"
+#include "hardware/sound/Recorder.h"
 
 namespace host {
 

@@ -1,12 +1,12 @@
-#include "Provisioning.h"
+#include "host/Provisioning.h"
 
 #include <fstream>
 #include <iterator>
 #include <string_view>
 
-#include "cards/RadioCard.h"
-#include "devmgr/DeviceManager.h"
-#include "kernel/Utf.h"
+#include "hardware/cards/RadioCard.h"
+#include "platform/devmgr/DeviceManager.h"
+#include "platform/kernel/Utf.h"
 #include "windows.h"
 
 namespace host {

@@ -1,4 +1,4 @@
-#include "Screenshot.h"
+#include "host/Screenshot.h"
 
 #include <png.h>
 
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "display/Panel.h"
+#include "hardware/display/Panel.h"
 
 namespace host {
 namespace {

@@ -1,6 +1,6 @@
-#include "Script.h"
+#include "host/Script.h"
 
-#include "text/Words.h"
+#include "hardware/text/Words.h"
 
 #include <algorithm>
 #include <charconv>

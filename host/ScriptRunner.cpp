@@ -1,18 +1,18 @@
-#include "ScriptRunner.h"
+#include "host/ScriptRunner.h"
 
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <utility>
 
-#include "CardSlot.h"
-#include "Dump.h"
-#include "Handheld.h"
-#include "Screenshot.h"
-#include "kernel/Kernel.h"
-#include "kernel/ProgramLoader.h"
-#include "user/Desktop.h"
-#include "user/DeviceWindows.h"
+#include "host/CardSlot.h"
+#include "host/Dump.h"
+#include "host/Handheld.h"
+#include "host/Screenshot.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/user/Desktop.h"
+#include "platform/user/DeviceWindows.h"
 #include "windows.h"
 
 namespace host {

@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string>
 
-#include "Script.h"
+#include "host/Script.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "Signals.h"
+#include "host/Signals.h"
 
 #include <poll.h>
 #include <pthread.h>

@@ -1,4 +1,4 @@
-#include "Tour.h"
+#include "host/Tour.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "Script.h"
+#include "host/Script.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Host.h"
+#include "host/Host.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);

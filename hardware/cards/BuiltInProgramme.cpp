@@ -9,8 +9,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "cards/Noise.h"
-#include "cards/Programme.h"
+#include "hardware/cards/Noise.h"
+#include "hardware/cards/Programme.h"
 
 namespace hw {
 namespace {

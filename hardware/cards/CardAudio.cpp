@@ -1,10 +1,10 @@
-#include "cards/CardAudio.h"
+#include "hardware/cards/CardAudio.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "cards/Noise.h"
+#include "hardware/cards/Noise.h"
 
 namespace hw {
 namespace {

@@ -33,9 +33,9 @@
 #include <span>
 #include <vector>
 
-#include "cards/Programme.h"
-#include "cards/Receiver.h"
-#include "sound/AudioSource.h"
+#include "hardware/cards/Programme.h"
+#include "hardware/cards/Receiver.h"
+#include "hardware/sound/AudioSource.h"
 
 namespace hw {
 

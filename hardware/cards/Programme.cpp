@@ -1,4 +1,4 @@
-#include "cards/Programme.h"
+#include "hardware/cards/Programme.h"
 
 #include <samplerate.h>
 #include <sndfile.h>

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "cards/Scene.h"
+#include "hardware/cards/Scene.h"
 
 namespace hw {
 

@@ -1,4 +1,4 @@
-#include "cards/RadioCard.h"
+#include "hardware/cards/RadioCard.h"
 
 #include <algorithm>
 #include <utility>

@@ -15,10 +15,10 @@
 #include <memory>
 #include <mutex>
 
-#include "cards/CardAudio.h"
-#include "cards/TunerChip.h"
-#include "clock/Clock.h"
-#include "sd/SdCard.h"
+#include "hardware/cards/CardAudio.h"
+#include "hardware/cards/TunerChip.h"
+#include "hardware/clock/Clock.h"
+#include "hardware/sd/SdCard.h"
 
 namespace hw {
 

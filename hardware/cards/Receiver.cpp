@@ -1,11 +1,11 @@
-#include "cards/Receiver.h"
+#include "hardware/cards/Receiver.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
 
-#include "cards/Noise.h"
+#include "hardware/cards/Noise.h"
 
 namespace hw {
 namespace {

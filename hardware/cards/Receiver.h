@@ -50,7 +50,7 @@
 #include <array>
 #include <cstdint>
 
-#include "cards/Scene.h"
+#include "hardware/cards/Scene.h"
 
 namespace hw {
 

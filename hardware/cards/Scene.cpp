@@ -1,6 +1,6 @@
-#include "cards/Scene.h"
-#include "cards/Programme.h"
-#include "text/Words.h"
+#include "hardware/cards/Scene.h"
+#include "hardware/cards/Programme.h"
+#include "hardware/text/Words.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "cards/ScriptedCard.h"
+#include "hardware/cards/ScriptedCard.h"
 
 #include <algorithm>
 

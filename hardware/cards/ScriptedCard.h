@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "sd/SdCard.h"
+#include "hardware/sd/SdCard.h"
 
 namespace hw {
 

@@ -1,4 +1,4 @@
-#include "cards/TunerChip.h"
+#include "hardware/cards/TunerChip.h"
 
 #include <algorithm>
 #include <cstdlib>

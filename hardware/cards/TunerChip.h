@@ -25,8 +25,8 @@
 #include <optional>
 #include <span>
 
-#include "cards/Receiver.h"
-#include "clock/Clock.h"
+#include "hardware/cards/Receiver.h"
+#include "hardware/clock/Clock.h"
 
 namespace hw {
 

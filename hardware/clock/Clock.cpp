@@ -1,4 +1,4 @@
-#include "clock/Clock.h"
+#include "hardware/clock/Clock.h"
 
 #include <limits>
 

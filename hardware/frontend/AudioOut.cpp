@@ -1,4 +1,4 @@
-#include "frontend/AudioOut.h"
+#include "hardware/frontend/AudioOut.h"
 
 #include <SDL.h>
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "clock/Clock.h"
-#include "sound/Speaker.h"
+#include "hardware/clock/Clock.h"
+#include "hardware/sound/Speaker.h"
 
 namespace hw {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "display/Panel.h"
+#include "hardware/display/Panel.h"
 
 namespace hw {
 

@@ -1,4 +1,4 @@
-#include "frontend/WindowFrontEnd.h"
+#include "hardware/frontend/WindowFrontEnd.h"
 
 #include <SDL.h>
 

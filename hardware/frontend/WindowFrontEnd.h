@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
-#include "display/Panel.h"
-#include "frontend/PanelPicture.h"
-#include "input/Input.h"
+#include "hardware/display/Panel.h"
+#include "hardware/frontend/PanelPicture.h"
+#include "hardware/input/Input.h"
 
 namespace hw {
 

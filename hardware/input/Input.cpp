@@ -1,4 +1,4 @@
-#include "input/Input.h"
+#include "hardware/input/Input.h"
 
 #include <algorithm>
 

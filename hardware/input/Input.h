@@ -19,7 +19,7 @@
 #include <mutex>
 #include <optional>
 
-#include "clock/Clock.h"
+#include "hardware/clock/Clock.h"
 
 namespace hw {
 

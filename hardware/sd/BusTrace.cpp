@@ -1,4 +1,4 @@
-#include "sd/BusTrace.h"
+#include "hardware/sd/BusTrace.h"
 
 #include <cerrno>
 #include <cstring>

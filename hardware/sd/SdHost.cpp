@@ -1,4 +1,4 @@
-#include "sd/SdHost.h"
+#include "hardware/sd/SdHost.h"
 
 #include <charconv>
 

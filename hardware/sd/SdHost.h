@@ -15,9 +15,9 @@
 #include <optional>
 #include <span>
 
-#include "clock/Clock.h"
-#include "sd/BusTrace.h"
-#include "sd/SdCard.h"
+#include "hardware/clock/Clock.h"
+#include "hardware/sd/BusTrace.h"
+#include "hardware/sd/SdCard.h"
 
 namespace hw {
 

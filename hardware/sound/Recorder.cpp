@@ -1,4 +1,4 @@
-#include "sound/Recorder.h"
+#include "hardware/sound/Recorder.h"
 
 #include <sndfile.h>
 

@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 
-#include "sound/Speaker.h"
+#include "hardware/sound/Speaker.h"
 
 namespace hw {
 

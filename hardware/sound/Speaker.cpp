@@ -1,4 +1,4 @@
-#include "sound/Speaker.h"
+#include "hardware/sound/Speaker.h"
 
 #include <samplerate.h>
 

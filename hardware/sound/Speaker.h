@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "sound/AudioSource.h"
+#include "hardware/sound/AudioSource.h"
 
 namespace hw {
 

@@ -3,9 +3,9 @@
 // each file operation to the driver's entry point; once the device has
 // gone, every operation fails with ERROR_DEVICE_NOT_CONNECTED until the
 // handle is closed.
-#include "devmgr/DeviceFile.h"
+#include "platform/devmgr/DeviceFile.h"
 
-#include "kernel/LastError.h"
+#include "platform/kernel/LastError.h"
 
 namespace ce {
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "devmgr/StreamDevice.h"
-#include "kernel/FileObject.h"
+#include "platform/devmgr/StreamDevice.h"
+#include "platform/kernel/FileObject.h"
 
 namespace ce {
 

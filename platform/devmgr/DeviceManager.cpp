@@ -1,12 +1,12 @@
-#include "devmgr/DeviceManager.h"
+#include "platform/devmgr/DeviceManager.h"
 
 #include <cstdio>
 #include <map>
 #include <mutex>
 
-#include "devmgr/DeviceFile.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
+#include "platform/devmgr/DeviceFile.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
 #include "windows.h"
 
 #ifndef ONDREL_DRIVER_DIR

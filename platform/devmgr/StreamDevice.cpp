@@ -1,6 +1,6 @@
-#include "devmgr/StreamDevice.h"
+#include "platform/devmgr/StreamDevice.h"
 
-#include "kernel/LastError.h"
+#include "platform/kernel/LastError.h"
 
 namespace ce {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "devload.h"
-#include "kernel/ProgramLoader.h"
+#include "platform/kernel/ProgramLoader.h"
 
 namespace ce {
 

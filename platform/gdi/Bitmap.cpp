@@ -1,8 +1,8 @@
-#include "gdi/Bitmap.h"
+#include "platform/gdi/Bitmap.h"
 
 #include <cstdlib>
 
-#include "gdi/PixelRuns.h"
+#include "platform/gdi/PixelRuns.h"
 
 namespace ce::gdi {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gdi/GdiCalls.h"
-#include "kernel/LastError.h"
+#include "platform/gdi/GdiCalls.h"
+#include "platform/kernel/LastError.h"
 
 using ce::gdi::Bitmap;
 using ce::gdi::DcRef;

@@ -2,11 +2,11 @@
 // objects selected into them, and the display escapes.
 #include <cstring>
 
-#include "gdi/DeviceContext.h"
-#include "gdi/GdiCalls.h"
-#include "gdi/WindowArea.h"
-#include "kernel/Kernel.h"
-#include "kernel/LastError.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/GdiCalls.h"
+#include "platform/gdi/WindowArea.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/LastError.h"
 #include "winuser.h"
 
 using ce::gdi::DcRef;

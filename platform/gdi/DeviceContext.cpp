@@ -1,7 +1,7 @@
-#include "gdi/DeviceContext.h"
+#include "platform/gdi/DeviceContext.h"
 
-#include "gdi/WindowArea.h"
-#include "kernel/Kernel.h"
+#include "platform/gdi/WindowArea.h"
+#include "platform/kernel/Kernel.h"
 
 namespace ce {
 namespace {

@@ -11,12 +11,12 @@
 #include <optional>
 #include <variant>
 
-#include "gdi/Bitmap.h"
-#include "gdi/Raster.h"
-#include "kernel/HandleTable.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Raster.h"
+#include "platform/kernel/HandleTable.h"
 #include "wingdi.h"
 
-#include "gdi/WindowArea.h"
+#include "platform/gdi/WindowArea.h"
 
 namespace hw {
 class Panel;

@@ -1,4 +1,4 @@
-#include "gdi/FontEngine.h"
+#include "platform/gdi/FontEngine.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kernel/Utf.h"
+#include "platform/kernel/Utf.h"
 
 namespace ce::gdi {
 namespace {

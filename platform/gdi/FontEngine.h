@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gdi/Raster.h"
+#include "platform/gdi/Raster.h"
 #include "wingdi.h"
 
 namespace ce::gdi {

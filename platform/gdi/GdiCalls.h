@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "gdi/DeviceContext.h"
+#include "platform/gdi/DeviceContext.h"
 
 namespace ce::gdi {
 

@@ -1,4 +1,4 @@
-#include "gdi/PixelRuns.h"
+#include "platform/gdi/PixelRuns.h"
 
 #include <cstdint>
 

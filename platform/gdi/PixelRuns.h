@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "gdi/Bitmap.h"
+#include "platform/gdi/Bitmap.h"
 
 namespace ce::gdi {
 

@@ -1,9 +1,9 @@
-#include "gdi/Raster.h"
+#include "platform/gdi/Raster.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "gdi/PixelRuns.h"
+#include "platform/gdi/PixelRuns.h"
 
 namespace ce::gdi {
 

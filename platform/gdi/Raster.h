@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "gdi/Bitmap.h"
-#include "gdi/Rects.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Rects.h"
 #include "wingdi.h"
 
 namespace ce::gdi {

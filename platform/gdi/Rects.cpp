@@ -1,4 +1,4 @@
-#include "gdi/Rects.h"
+#include "platform/gdi/Rects.h"
 
 namespace ce {
 

@@ -1,10 +1,10 @@
 // Text colours and modes, and text drawn through the font engine.
 #include <algorithm>
 
-#include "gdi/FontEngine.h"
-#include "gdi/GdiCalls.h"
-#include "kernel/LastError.h"
-#include "kernel/RunLog.h"
+#include "platform/gdi/FontEngine.h"
+#include "platform/gdi/GdiCalls.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/RunLog.h"
 
 using ce::gdi::DcRef;
 using ce::gdi::FontEngine;

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "kernel/LastError.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/Utf.h"
 #include "winbase.h"
 
 namespace ce {

@@ -1,12 +1,12 @@
-#include "kernel/DevicePath.h"
+#include "platform/kernel/DevicePath.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
 
-#include "kernel/Kernel.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Utf.h"
 
 namespace ce {
 namespace fs = std::filesystem;

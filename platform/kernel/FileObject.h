@@ -8,7 +8,7 @@
 #include <functional>
 #include <string_view>
 
-#include "kernel/KernelObject.h"
+#include "platform/kernel/KernelObject.h"
 #include "winbase.h"
 
 namespace ce {

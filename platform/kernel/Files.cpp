@@ -13,9 +13,9 @@
 #include <mutex>
 #include <utility>
 
-#include "kernel/DevicePath.h"
-#include "kernel/FileObject.h"
-#include "kernel/LastError.h"
+#include "platform/kernel/DevicePath.h"
+#include "platform/kernel/FileObject.h"
+#include "platform/kernel/LastError.h"
 #include "winbase.h"
 
 namespace ce {

@@ -1,6 +1,6 @@
 #include <set>
 
-#include "kernel/KernelObject.h"
+#include "platform/kernel/KernelObject.h"
 #include "winbase.h"
 
 namespace ce {

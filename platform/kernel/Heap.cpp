@@ -9,7 +9,7 @@
 #include <new>
 #include <unordered_map>
 
-#include "kernel/LastError.h"
+#include "platform/kernel/LastError.h"
 #include "winbase.h"
 
 namespace ce {

@@ -1,4 +1,4 @@
-#include "kernel/Kernel.h"
+#include "platform/kernel/Kernel.h"
 
 #include <atomic>
 #include <mutex>

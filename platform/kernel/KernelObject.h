@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "kernel/HandleTable.h"
+#include "platform/kernel/HandleTable.h"
 #include "windef.h"
 
 namespace ce {
@@ -28,7 +28,7 @@ std::shared_ptr<T> KernelObjectOf(HANDLE handle);
 
 }  // namespace ce
 
-#include "kernel/LastError.h"
+#include "platform/kernel/LastError.h"
 
 namespace ce {
 template <class T>

@@ -1,4 +1,4 @@
-#include "kernel/LastError.h"
+#include "platform/kernel/LastError.h"
 
 #include "winbase.h"
 

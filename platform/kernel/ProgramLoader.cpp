@@ -1,7 +1,7 @@
 // Modules are loaded with dlopen (RTLD_NOW | RTLD_LOCAL): every symbol is
 // bound before the program starts, and one module's symbols never satisfy
 // another's. The module table gives each load its own instance handle.
-#include "kernel/ProgramLoader.h"
+#include "platform/kernel/ProgramLoader.h"
 
 #include <dlfcn.h>
 
@@ -11,9 +11,9 @@
 #include <system_error>
 #include <utility>
 
-#include "kernel/LastError.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
 #include "winbase.h"
 #include "winuser.h"
 

@@ -1,11 +1,11 @@
-#include "kernel/RegFile.h"
+#include "platform/kernel/RegFile.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 
-#include "kernel/RegistryNames.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/RegistryNames.h"
+#include "platform/kernel/Utf.h"
 #include "winbase.h"  // winreg.h uses its SECURITY_ATTRIBUTES
 #include "winreg.h"
 

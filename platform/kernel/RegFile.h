@@ -13,7 +13,7 @@
 #include <variant>
 #include <vector>
 
-#include "kernel/RegistryData.h"
+#include "platform/kernel/RegistryData.h"
 
 namespace ce::reg {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "kernel/HandleTable.h"
-#include "kernel/RegistryNames.h"
-#include "kernel/RegistryRam.h"
-#include "kernel/RegistryStore.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/RegistryNames.h"
+#include "platform/kernel/RegistryRam.h"
+#include "platform/kernel/RegistryStore.h"
+#include "platform/kernel/Utf.h"
 #include "winbase.h"  // winreg.h uses its SECURITY_ATTRIBUTES
 #include "winreg.h"
 

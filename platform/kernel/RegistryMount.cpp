@@ -8,10 +8,10 @@
 #include <memory>
 #include <mutex>
 
-#include "kernel/RegFile.h"
-#include "kernel/Registry.h"
-#include "kernel/RegistryRam.h"
-#include "kernel/RegistryStore.h"
+#include "platform/kernel/RegFile.h"
+#include "platform/kernel/Registry.h"
+#include "platform/kernel/RegistryRam.h"
+#include "platform/kernel/RegistryStore.h"
 
 namespace ce {
 namespace {

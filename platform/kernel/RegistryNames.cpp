@@ -1,8 +1,8 @@
-#include "kernel/RegistryNames.h"
+#include "platform/kernel/RegistryNames.h"
 
 #include <algorithm>
 
-#include "kernel/Utf.h"
+#include "platform/kernel/Utf.h"
 
 namespace ce::reg {
 namespace {

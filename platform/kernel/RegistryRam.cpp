@@ -1,6 +1,6 @@
-#include "kernel/RegistryRam.h"
+#include "platform/kernel/RegistryRam.h"
 
-#include "kernel/RegistryNames.h"
+#include "platform/kernel/RegistryNames.h"
 #include "winerror.h"
 
 namespace ce::reg {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "kernel/RegistryData.h"
-#include "kernel/RegistryStore.h"
+#include "platform/kernel/RegistryData.h"
+#include "platform/kernel/RegistryStore.h"
 
 namespace ce::reg {
 

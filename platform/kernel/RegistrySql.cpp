@@ -1,4 +1,4 @@
-#include "kernel/RegistrySql.h"
+#include "platform/kernel/RegistrySql.h"
 
 namespace ce::reg {
 

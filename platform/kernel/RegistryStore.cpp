@@ -1,10 +1,10 @@
-#include "kernel/RegistryStore.h"
+#include "platform/kernel/RegistryStore.h"
 
 #include <cerrno>
 #include <cstring>
 #include <map>
 
-#include "kernel/RegistryNames.h"
+#include "platform/kernel/RegistryNames.h"
 #include "winerror.h"
 
 namespace ce::reg {

@@ -13,9 +13,9 @@
 #include <variant>
 #include <vector>
 
-#include "kernel/RegistryData.h"
-#include "kernel/RegistrySql.h"
-#include "kernel/RegistryWrites.h"
+#include "platform/kernel/RegistryData.h"
+#include "platform/kernel/RegistrySql.h"
+#include "platform/kernel/RegistryWrites.h"
 
 namespace ce::reg {
 

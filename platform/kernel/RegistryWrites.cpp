@@ -1,10 +1,10 @@
-#include "kernel/RegistryWrites.h"
+#include "platform/kernel/RegistryWrites.h"
 
 #include <cstdio>
 
-#include "kernel/Registry.h"
-#include "kernel/RegistryStore.h"
-#include "kernel/RunLog.h"
+#include "platform/kernel/Registry.h"
+#include "platform/kernel/RegistryStore.h"
+#include "platform/kernel/RunLog.h"
 #include "winerror.h"
 
 namespace ce {

@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "kernel/RegistryData.h"
-#include "kernel/RegistrySql.h"
+#include "platform/kernel/RegistryData.h"
+#include "platform/kernel/RegistrySql.h"
 
 namespace ce::reg {
 

@@ -1,4 +1,4 @@
-#include "kernel/RunLog.h"
+#include "platform/kernel/RunLog.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "kernel/Utf.h"
+#include "platform/kernel/Utf.h"
 #include "strsafe.h"
 #include "winbase.h"
 

@@ -3,8 +3,8 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "kernel/Kernel.h"
-#include "kernel/KernelObject.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/KernelObject.h"
 #include "winbase.h"
 
 namespace ce {

@@ -1,4 +1,4 @@
-#include "kernel/Utf.h"
+#include "platform/kernel/Utf.h"
 
 namespace ce {
 namespace {

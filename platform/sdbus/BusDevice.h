@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "sd/SdCard.h"
+#include "hardware/sd/SdCard.h"
 #include "sdcard.h"
 
 namespace ce {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sdbus/BusDevice.h"
-#include "sdbus/SdBus.h"
+#include "platform/sdbus/BusDevice.h"
+#include "platform/sdbus/SdBus.h"
 
 namespace ce {
 namespace {

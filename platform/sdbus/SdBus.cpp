@@ -1,13 +1,13 @@
-#include "sdbus/SdBus.h"
+#include "platform/sdbus/SdBus.h"
 
 #include <array>
 #include <atomic>
 #include <functional>
 
-#include "devmgr/DeviceManager.h"
-#include "kernel/HandleTable.h"
-#include "kernel/Kernel.h"
-#include "sdbus/BusDevice.h"
+#include "platform/devmgr/DeviceManager.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/sdbus/BusDevice.h"
 
 namespace ce {
 namespace {

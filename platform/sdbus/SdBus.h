@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "sd/SdHost.h"
+#include "hardware/sd/SdHost.h"
 #include "sdcard.h"
 
 namespace ce {

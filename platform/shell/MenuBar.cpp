@@ -1,16 +1,16 @@
-#include "shell/MenuBar.h"
+#include "platform/shell/MenuBar.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "aygshell.h"
-#include "gdi/Rects.h"
-#include "kernel/LastError.h"
-#include "user/ControlDrawing.h"
-#include "user/ControlState.h"
-#include "user/Menu.h"
-#include "user/PopupMenu.h"
-#include "user/SystemClasses.h"
+#include "platform/gdi/Rects.h"
+#include "platform/kernel/LastError.h"
+#include "platform/user/ControlDrawing.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/Menu.h"
+#include "platform/user/PopupMenu.h"
+#include "platform/user/SystemClasses.h"
 
 namespace ce {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/NavBar.h"
+#include "platform/shell/NavBar.h"
 
 #include <chrono>
 #include <ctime>
@@ -6,10 +6,10 @@
 #include <mutex>
 #include <string>
 
-#include "kernel/Kernel.h"
-#include "shell/ShellDialog.h"
-#include "user/ControlDrawing.h"
-#include "user/Desktop.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/shell/ShellDialog.h"
+#include "platform/user/ControlDrawing.h"
+#include "platform/user/Desktop.h"
 #include "windows.h"
 
 namespace ce {

@@ -1,8 +1,8 @@
-#include "shell/Power.h"
+#include "platform/shell/Power.h"
 
 #include <mutex>
 
-#include "kernel/Kernel.h"
+#include "platform/kernel/Kernel.h"
 #include "windows.h"
 
 namespace ce {

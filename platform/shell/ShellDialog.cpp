@@ -2,16 +2,16 @@
 // navigation bar, and may have "ok" shown at the bar's right end while it
 // is in front (the bar sends it IDOK when tapped). There is no input
 // panel, so SHIDIF_SIPDOWN has nothing to put away.
-#include "shell/ShellDialog.h"
+#include "platform/shell/ShellDialog.h"
 
 #include <algorithm>
 #include <mutex>
 #include <vector>
 
 #include "aygshell.h"
-#include "kernel/LastError.h"
-#include "shell/NavBar.h"
-#include "user/Desktop.h"
+#include "platform/kernel/LastError.h"
+#include "platform/shell/NavBar.h"
+#include "platform/user/Desktop.h"
 #include "windows.h"
 
 namespace ce {

@@ -2,7 +2,7 @@
 // platform's own (tests and headless runs need no host).
 #pragma once
 
-#include "sound/Speaker.h"
+#include "hardware/sound/Speaker.h"
 
 namespace ce {
 

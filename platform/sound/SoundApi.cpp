@@ -4,14 +4,14 @@
 #include <iterator>
 #include <vector>
 
-#include "kernel/DevicePath.h"
-#include "kernel/Kernel.h"
-#include "kernel/LastError.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/DevicePath.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
 #include "mmsystem.h"
-#include "sound/Sound.h"
-#include "sound/Wave.h"
+#include "platform/sound/Sound.h"
+#include "platform/sound/Wave.h"
 
 namespace ce {
 namespace {

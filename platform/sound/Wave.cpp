@@ -1,4 +1,4 @@
-#include "sound/Wave.h"
+#include "platform/sound/Wave.h"
 
 #include <cstring>
 

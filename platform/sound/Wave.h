@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "sound/Speaker.h"
+#include "hardware/sound/Speaker.h"
 
 namespace ce::sound {
 

@@ -1,11 +1,11 @@
-#include "user/ButtonControl.h"
+#include "platform/user/ButtonControl.h"
 
 #include <algorithm>
 
-#include "user/ControlDrawing.h"
-#include "user/ControlState.h"
-#include "user/SystemClasses.h"
-#include "user/WindowManager.h"
+#include "platform/user/ControlDrawing.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/SystemClasses.h"
+#include "platform/user/WindowManager.h"
 
 namespace ce {
 namespace {

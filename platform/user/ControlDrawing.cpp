@@ -1,10 +1,10 @@
-#include "user/ControlDrawing.h"
+#include "platform/user/ControlDrawing.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "gdi/FontEngine.h"
-#include "gdi/Rects.h"
+#include "platform/gdi/FontEngine.h"
+#include "platform/gdi/Rects.h"
 
 namespace ce {
 

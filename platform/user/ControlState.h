@@ -7,7 +7,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "user/SystemClasses.h"
+#include "platform/user/SystemClasses.h"
 #include "windows.h"
 
 namespace ce {

@@ -1,7 +1,7 @@
-#include "user/Desktop.h"
+#include "platform/user/Desktop.h"
 
-#include "user/DeviceWindows.h"
-#include "user/WindowManager.h"
+#include "platform/user/DeviceWindows.h"
+#include "platform/user/WindowManager.h"
 #include "windows.h"
 
 namespace ce {

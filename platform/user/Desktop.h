@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "input/Input.h"
+#include "hardware/input/Input.h"
 #include "windef.h"
 
 namespace ce {

@@ -1,4 +1,4 @@
-#include "user/DeviceWindows.h"
+#include "platform/user/DeviceWindows.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,11 +13,11 @@
 #include <system_error>
 #include <thread>
 
-#include "kernel/Kernel.h"
-#include "kernel/ProgramLoader.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
-#include "user/WindowManager.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
+#include "platform/user/WindowManager.h"
 
 namespace ce {
 namespace {

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "user/FileArrivalWatch.h"
+#include "platform/user/FileArrivalWatch.h"
 #include "windows.h"
 
 namespace ce {

@@ -1,10 +1,10 @@
-#include "user/Dialog.h"
+#include "platform/user/Dialog.h"
 
 #include <string>
 
-#include "gdi/FontEngine.h"
-#include "user/ControlState.h"
-#include "user/WindowManager.h"
+#include "platform/gdi/FontEngine.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/WindowManager.h"
 
 namespace ce {
 namespace {

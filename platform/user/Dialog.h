@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "user/SystemClasses.h"
+#include "platform/user/SystemClasses.h"
 #include "windows.h"
 
 namespace ce {

@@ -1,7 +1,7 @@
 // The calls a dialog procedure makes on its controls.
-#include "kernel/LastError.h"
-#include "user/Dialog.h"
-#include "user/WindowManager.h"
+#include "platform/kernel/LastError.h"
+#include "platform/user/Dialog.h"
+#include "platform/user/WindowManager.h"
 
 extern "C" {
 

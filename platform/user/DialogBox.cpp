@@ -9,14 +9,14 @@
 #include <optional>
 #include <span>
 
-#include "kernel/LastError.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
-#include "user/ButtonControl.h"
-#include "user/Desktop.h"
-#include "user/Dialog.h"
-#include "user/ResourceData.h"
-#include "user/WindowManager.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
+#include "platform/user/ButtonControl.h"
+#include "platform/user/Desktop.h"
+#include "platform/user/Dialog.h"
+#include "platform/user/ResourceData.h"
+#include "platform/user/WindowManager.h"
 
 namespace ce {
 namespace {

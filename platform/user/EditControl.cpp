@@ -1,11 +1,11 @@
-#include "user/EditControl.h"
+#include "platform/user/EditControl.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "gdi/FontEngine.h"
-#include "user/ControlState.h"
-#include "user/WindowManager.h"
+#include "platform/gdi/FontEngine.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/WindowManager.h"
 
 namespace ce {
 namespace {

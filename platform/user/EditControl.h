@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "user/EditLines.h"
+#include "platform/user/EditLines.h"
 #include "windows.h"
 
 namespace ce {

@@ -1,4 +1,4 @@
-#include "user/EditLines.h"
+#include "platform/user/EditLines.h"
 
 #include <algorithm>
 

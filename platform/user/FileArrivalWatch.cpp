@@ -1,4 +1,4 @@
-#include "user/FileArrivalWatch.h"
+#include "platform/user/FileArrivalWatch.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
-#include "gdi/Bitmap.h"
-#include "gdi/GdiCalls.h"
-#include "kernel/LastError.h"
-#include "user/ResourceData.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/GdiCalls.h"
+#include "platform/kernel/LastError.h"
+#include "platform/user/ResourceData.h"
 #include "windows.h"
 
 namespace ce {

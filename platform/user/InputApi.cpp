@@ -1,10 +1,10 @@
 // The pen, keys, activation and keyboard accelerators.
 #include <vector>
 
-#include "kernel/HandleTable.h"
-#include "kernel/LastError.h"
-#include "user/DeviceWindows.h"
-#include "user/WindowManager.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/LastError.h"
+#include "platform/user/DeviceWindows.h"
+#include "platform/user/WindowManager.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "user/InputRouter.h"
+#include "platform/user/InputRouter.h"
 
 namespace ce {
 

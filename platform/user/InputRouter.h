@@ -8,8 +8,8 @@
 #include <array>
 #include <optional>
 
-#include "input/Input.h"
-#include "user/WindowTree.h"
+#include "hardware/input/Input.h"
+#include "platform/user/WindowTree.h"
 
 namespace ce {
 

@@ -1,16 +1,16 @@
 // The menu calls. One lock guards every menu of the process; the calls
 // check their handles and arguments as the platform does and leave the
 // menus untouched when they fail.
-#include "user/Menu.h"
+#include "platform/user/Menu.h"
 
 #include <memory>
 #include <mutex>
 
-#include "kernel/HandleTable.h"
-#include "kernel/LastError.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
-#include "user/ResourceData.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
+#include "platform/user/ResourceData.h"
 #include "winrsrc.h"
 
 namespace ce {

@@ -1,8 +1,8 @@
 // Messages, the message loop, the default window procedure and timers.
-#include "gdi/WindowArea.h"
-#include "kernel/Registry.h"
-#include "kernel/LastError.h"
-#include "user/WindowManager.h"
+#include "platform/gdi/WindowArea.h"
+#include "platform/kernel/Registry.h"
+#include "platform/kernel/LastError.h"
+#include "platform/user/WindowManager.h"
 
 namespace {
 

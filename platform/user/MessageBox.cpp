@@ -1,12 +1,12 @@
-#include "user/MessageBox.h"
+#include "platform/user/MessageBox.h"
 
 #include <array>
 #include <cstdio>
 #include <mutex>
 #include <span>
 
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
 #include "winuser.h"
 
 namespace ce {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "gdi/Rects.h"
-#include "user/ControlDrawing.h"
-#include "user/ControlState.h"
-#include "user/MessageBox.h"
-#include "user/SystemClasses.h"
+#include "platform/gdi/Rects.h"
+#include "platform/user/ControlDrawing.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/MessageBox.h"
+#include "platform/user/SystemClasses.h"
 
 namespace ce {
 namespace {

@@ -1,9 +1,9 @@
 // Update regions: what of a window needs painting. WM_PAINT comes while a
 // window has one and nothing else is queued; BeginPaint takes it.
-#include "gdi/Rects.h"
-#include "gdi/WindowArea.h"
-#include "kernel/LastError.h"
-#include "user/WindowManager.h"
+#include "platform/gdi/Rects.h"
+#include "platform/gdi/WindowArea.h"
+#include "platform/kernel/LastError.h"
+#include "platform/user/WindowManager.h"
 
 namespace ce {
 

@@ -1,15 +1,15 @@
-#include "user/PopupMenu.h"
+#include "platform/user/PopupMenu.h"
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
-#include "gdi/Rects.h"
-#include "kernel/LastError.h"
-#include "user/ControlDrawing.h"
-#include "user/ControlState.h"
-#include "user/Menu.h"
-#include "user/SystemClasses.h"
+#include "platform/gdi/Rects.h"
+#include "platform/kernel/LastError.h"
+#include "platform/user/ControlDrawing.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/Menu.h"
+#include "platform/user/SystemClasses.h"
 
 namespace ce {
 namespace {

@@ -1,5 +1,5 @@
 // The platform's rectangle functions.
-#include "gdi/Rects.h"
+#include "platform/gdi/Rects.h"
 #include "windows.h"
 
 extern "C" {

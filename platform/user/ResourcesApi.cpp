@@ -6,13 +6,13 @@
 #include <map>
 #include <mutex>
 
-#include "gdi/GdiCalls.h"
-#include "kernel/HandleTable.h"
-#include "kernel/LastError.h"
-#include "kernel/ProgramLoader.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
-#include "user/ResourceData.h"
+#include "platform/gdi/GdiCalls.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
+#include "platform/user/ResourceData.h"
 #include "windows.h"
 
 namespace ce::res {

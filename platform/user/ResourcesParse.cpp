@@ -1,8 +1,8 @@
 // Reading .res files and the resource formats inside them.
 #include <algorithm>
 
-#include "kernel/Utf.h"
-#include "user/ResourceData.h"
+#include "platform/kernel/Utf.h"
+#include "platform/user/ResourceData.h"
 #include "winrsrc.h"
 
 namespace ce::res {

@@ -5,9 +5,9 @@
 // grey when disabled. It takes no input.
 #include <memory>
 
-#include "user/ControlDrawing.h"
-#include "user/ControlState.h"
-#include "user/SystemClasses.h"
+#include "platform/user/ControlDrawing.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/SystemClasses.h"
 
 namespace ce {
 namespace {

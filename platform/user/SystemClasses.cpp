@@ -1,4 +1,4 @@
-#include "user/SystemClasses.h"
+#include "platform/user/SystemClasses.h"
 
 namespace ce {
 

@@ -1,6 +1,6 @@
-#include "user/TimerTable.h"
+#include "platform/user/TimerTable.h"
 
-#include "kernel/Kernel.h"
+#include "platform/kernel/Kernel.h"
 
 namespace ce {
 

@@ -20,7 +20,7 @@
 #include <optional>
 #include <thread>
 
-#include "clock/Clock.h"
+#include "hardware/clock/Clock.h"
 #include "windows.h"
 
 namespace ce {

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "commctrl.h"
-#include "user/ControlDrawing.h"
-#include "user/ControlState.h"
-#include "user/SystemClasses.h"
+#include "platform/user/ControlDrawing.h"
+#include "platform/user/ControlState.h"
+#include "platform/user/SystemClasses.h"
 
 namespace ce {
 namespace {

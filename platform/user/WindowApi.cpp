@@ -2,11 +2,11 @@
 // platform checks them, over the window manager's state.
 #include <algorithm>
 
-#include "gdi/Rects.h"
-#include "kernel/LastError.h"
-#include "kernel/Utf.h"
-#include "user/DeviceWindows.h"
-#include "user/WindowManager.h"
+#include "platform/gdi/Rects.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/Utf.h"
+#include "platform/user/DeviceWindows.h"
+#include "platform/user/WindowManager.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
-#include "user/WindowManager.h"
+#include "platform/user/WindowManager.h"
 
-#include "user/SystemClasses.h"
+#include "platform/user/SystemClasses.h"
 
 #include <algorithm>
 #include <chrono>
 
-#include "gdi/Rects.h"
-#include "gdi/WindowArea.h"
-#include "kernel/Kernel.h"
-#include "kernel/ProgramLoader.h"
-#include "kernel/LastError.h"
-#include "kernel/Utf.h"
-#include "kernel/Registry.h"
-#include "user/DeviceWindows.h"
+#include "platform/gdi/Rects.h"
+#include "platform/gdi/WindowArea.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/Utf.h"
+#include "platform/kernel/Registry.h"
+#include "platform/user/DeviceWindows.h"
 
 namespace ce {
 

@@ -15,10 +15,10 @@
 #include <thread>
 #include <unordered_map>
 
-#include "input/Input.h"
-#include "user/InputRouter.h"
-#include "user/TimerTable.h"
-#include "user/WindowTree.h"
+#include "hardware/input/Input.h"
+#include "platform/user/InputRouter.h"
+#include "platform/user/TimerTable.h"
+#include "platform/user/WindowTree.h"
 
 namespace ce {
 

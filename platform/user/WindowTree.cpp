@@ -1,8 +1,8 @@
-#include "user/WindowTree.h"
+#include "platform/user/WindowTree.h"
 
 #include <algorithm>
 
-#include "gdi/Rects.h"
+#include "platform/gdi/Rects.h"
 
 namespace ce {
 

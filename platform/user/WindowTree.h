@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "kernel/HandleTable.h"
-#include "user/Window.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/user/Window.h"
 
 namespace ce {
 

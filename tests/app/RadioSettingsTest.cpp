@@ -10,9 +10,9 @@
 #include "BandPlan.h"
 #include "RadioSettings.h"
 #include "kernel/DeviceRootFixture.h"
-#include "kernel/Registry.h"
+#include "platform/kernel/Registry.h"
 #include "kernel/RegistryTestSupport.h"
-#include "user/MessageBox.h"
+#include "platform/user/MessageBox.h"
 
 namespace {
 

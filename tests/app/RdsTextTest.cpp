@@ -7,7 +7,7 @@
 #include <string>
 
 #include "RdsText.h"
-#include "display/Panel.h"
+#include "hardware/display/Panel.h"
 #include "user/UserFixture.h"
 
 namespace {

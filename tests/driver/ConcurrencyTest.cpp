@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "DriverFixture.h"
-#include "kernel/KernelObject.h"
-#include "kernel/ProgramLoader.h"
+#include "platform/kernel/KernelObject.h"
+#include "platform/kernel/ProgramLoader.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cards/ScriptedCard.h"
+#include "hardware/cards/ScriptedCard.h"
 #include "driver/TunerRequest.h"
 #include "tests/support/TunerSlot.h"
 #include "windows.h"

@@ -1,9 +1,9 @@
 #include "DriverFixture.h"
 
-#include "cards/TunerChip.h"
+#include "hardware/cards/TunerChip.h"
 #include "devload.h"
-#include "kernel/HandleTable.h"
-#include "kernel/ProgramLoader.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/ProgramLoader.h"
 
 namespace {
 

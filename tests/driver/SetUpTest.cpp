@@ -8,7 +8,7 @@
 #include "DriverFixture.h"
 #include "devload.h"
 #include "driver/Marvex.h"
-#include "kernel/ProgramLoader.h"
+#include "platform/kernel/ProgramLoader.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "Host.h"
+#include "host/Host.h"
 
 namespace e2e {
 

@@ -3,9 +3,9 @@
 // its own and without touching the tuner or the stored settings.
 #include "support/ChildProcess.h"
 #include "OndrelFixture.h"
-#include "kernel/Kernel.h"
-#include "kernel/Registry.h"
-#include "user/Desktop.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Registry.h"
+#include "platform/user/Desktop.h"
 #include "windows.h"
 
 namespace e2e {

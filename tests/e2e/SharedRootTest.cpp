@@ -15,7 +15,7 @@
 #include "support/ChildProcess.h"
 #include "FullDisk.h"
 #include "OndrelFixture.h"
-#include "kernel/RunLog.h"
+#include "platform/kernel/RunLog.h"
 
 namespace e2e {
 namespace {

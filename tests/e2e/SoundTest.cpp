@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "OndrelFixture.h"
-#include "sound/Wave.h"
+#include "platform/sound/Wave.h"
 #include "tests/support/Tones.h"
 
 namespace e2e {

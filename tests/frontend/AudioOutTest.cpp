@@ -2,7 +2,7 @@
 // card, so the feeding of the queue is checked without one.
 #include <gtest/gtest.h>
 
-#include "frontend/AudioOut.h"
+#include "hardware/frontend/AudioOut.h"
 
 namespace {
 

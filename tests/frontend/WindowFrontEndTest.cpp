@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "frontend/WindowFrontEnd.h"
+#include "hardware/frontend/WindowFrontEnd.h"
 
 // SDL keeps allocations of its own, made by the display libraries it loads
 // and unloads at run time, which the leak checker cannot attribute (their

@@ -19,10 +19,10 @@
 #include <span>
 #include <string_view>
 
-#include "kernel/FileObject.h"
-#include "kernel/LastError.h"
-#include "kernel/RunLog.h"
-#include "user/MessageBox.h"
+#include "platform/kernel/FileObject.h"
+#include "platform/kernel/LastError.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/user/MessageBox.h"
 #include "windows.h"
 
 namespace fuzz {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "kernel/RegFile.h"
-#include "kernel/RegistryNames.h"
+#include "platform/kernel/RegFile.h"
+#include "platform/kernel/RegistryNames.h"
 
 namespace {
 

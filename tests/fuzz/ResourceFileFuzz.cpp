@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "gdi/GdiCalls.h"
-#include "user/ResourceData.h"
+#include "platform/gdi/GdiCalls.h"
+#include "platform/user/ResourceData.h"
 #include "winrsrc.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "cards/Scene.h"
+#include "hardware/cards/Scene.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "Script.h"
+#include "host/Script.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <map>
 #include <vector>
 
-#include "display/Panel.h"
-#include "gdi/WindowArea.h"
-#include "kernel/Kernel.h"
+#include "hardware/display/Panel.h"
+#include "platform/gdi/WindowArea.h"
+#include "platform/kernel/Kernel.h"
 #include "windows.h"
 
 namespace gditest {

@@ -1,5 +1,5 @@
 #include "GdiTestSupport.h"
-#include "user/Dialog.h"
+#include "platform/user/Dialog.h"
 
 namespace gditest {
 namespace {

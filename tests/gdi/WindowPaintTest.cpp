@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "display/Panel.h"
-#include "kernel/Kernel.h"
+#include "hardware/display/Panel.h"
+#include "platform/kernel/Kernel.h"
 #include "windows.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "clock/Clock.h"
+#include "hardware/clock/Clock.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "Host.h"
+#include "host/Host.h"
 
 namespace {
 

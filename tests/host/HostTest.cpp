@@ -5,10 +5,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "Host.h"
-#include "Provisioning.h"
-#include "kernel/Kernel.h"
-#include "kernel/Registry.h"
+#include "host/Host.h"
+#include "host/Provisioning.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Registry.h"
 #include "windows.h"
 
 namespace {

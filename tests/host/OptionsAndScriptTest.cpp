@@ -2,8 +2,8 @@
 
 #include <regex>
 
-#include "Options.h"
-#include "Script.h"
+#include "host/Options.h"
+#include "host/Script.h"
 
 namespace {
 

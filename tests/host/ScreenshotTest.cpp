@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "Screenshot.h"
+#include "host/Screenshot.h"
 #include "host/ReadPng.h"
-#include "display/Panel.h"
-#include "kernel/Kernel.h"
+#include "hardware/display/Panel.h"
+#include "platform/kernel/Kernel.h"
 #include "windows.h"
 
 namespace {

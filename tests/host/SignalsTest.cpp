@@ -8,7 +8,7 @@
 #include <chrono>
 #include <future>
 
-#include "Signals.h"
+#include "host/Signals.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "Host.h"
+#include "host/Host.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel/Utf.h"
+#include "platform/kernel/Utf.h"
 #include "windows.h"
 
 namespace {

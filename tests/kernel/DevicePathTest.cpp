@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "DeviceRootFixture.h"
-#include "kernel/DevicePath.h"
+#include "platform/kernel/DevicePath.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <iterator>
 #include <string>
 
-#include "kernel/FileObject.h"
-#include "kernel/Kernel.h"
+#include "platform/kernel/FileObject.h"
+#include "platform/kernel/Kernel.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "kernel/ProgramLoader.h"
-#include "kernel/RunLog.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/kernel/RunLog.h"
 #include "windows.h"
 
 namespace {

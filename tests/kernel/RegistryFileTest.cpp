@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "RegistryTestSupport.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/Utf.h"
 
 namespace {
 

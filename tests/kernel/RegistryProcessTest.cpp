@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "RegistryTestSupport.h"
-#include "kernel/RegistryStore.h"
+#include "platform/kernel/RegistryStore.h"
 #include "support/ChildProcess.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel/Registry.h"
+#include "platform/kernel/Registry.h"
 #include "windows.h"
 #include "winreg.h"
 

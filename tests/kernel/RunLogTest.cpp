@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "kernel/RunLog.h"
+#include "platform/kernel/RunLog.h"
 
 namespace {
 

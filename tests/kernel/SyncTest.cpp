@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "kernel/Kernel.h"
+#include "platform/kernel/Kernel.h"
 #include "windows.h"
 
 namespace {

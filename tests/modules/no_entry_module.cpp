@@ -1,5 +1,5 @@
 // A module that is no program: it exports a function, but no WinMain.
-#include "kernel/RunLog.h"
+#include "platform/kernel/RunLog.h"
 #include "windows.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "kernel/ProgramLoader.h"
-#include "kernel/RunLog.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/kernel/Utf.h"
 #include "windows.h"
 
 namespace {

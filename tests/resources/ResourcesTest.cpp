@@ -5,10 +5,10 @@
 #include <iterator>
 
 #include "TestResources.h"
-#include "gdi/GdiCalls.h"
-#include "kernel/ProgramLoader.h"
-#include "kernel/Utf.h"
-#include "user/ResourceData.h"
+#include "platform/gdi/GdiCalls.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/kernel/Utf.h"
+#include "platform/user/ResourceData.h"
 #include "windows.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "RadioScreenFixture.h"
 #include "WindowTimers.h"
 #include "aygshell.h"
-#include "shell/Power.h"
+#include "platform/shell/Power.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <sstream>
 
 #include "OndrelIds.h"
-#include "Screenshot.h"
-#include "cards/TunerChip.h"
-#include "kernel/Kernel.h"
+#include "host/Screenshot.h"
+#include "hardware/cards/TunerChip.h"
+#include "platform/kernel/Kernel.h"
 #include "skin/SkinPictures.h"
-#include "sound/Sound.h"
-#include "user/Desktop.h"
+#include "platform/sound/Sound.h"
+#include "platform/user/Desktop.h"
 
 namespace screentest {
 

@@ -18,15 +18,15 @@
 #include <string>
 #include <vector>
 
-#include "CardSlot.h"
-#include "Handheld.h"
+#include "host/CardSlot.h"
+#include "host/Handheld.h"
 #include "MainWindow.h"
 #include "RadioCoordinator.h"
 #include "Screen.h"
-#include "display/Panel.h"
-#include "input/Input.h"
-#include "kernel/ProgramLoader.h"
-#include "sound/Speaker.h"
+#include "hardware/display/Panel.h"
+#include "hardware/input/Input.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "hardware/sound/Speaker.h"
 #include "windows.h"
 
 namespace screentest {

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "RadioScreenFixture.h"
-#include "user/Desktop.h"
+#include "platform/user/Desktop.h"
 #include "WindowTimers.h"
 
 namespace {

@@ -6,7 +6,7 @@
 // written out here, not taken from the widgets.
 #include <array>
 
-#include "Provisioning.h"
+#include "host/Provisioning.h"
 #include "RadioScreenFixture.h"
 #include "WindowTimers.h"
 #include "tests/support/ArtworkBitmap.h"

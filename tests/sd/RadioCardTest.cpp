@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "cards/RadioCard.h"
+#include "hardware/cards/RadioCard.h"
 #include "tests/support/ChipImage.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cards/Scene.h"
+#include "hardware/cards/Scene.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "cards/ScriptedCard.h"
-#include "sd/SdHost.h"
+#include "hardware/cards/ScriptedCard.h"
+#include "hardware/sd/SdHost.h"
 
 namespace {
 

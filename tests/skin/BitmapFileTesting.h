@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "user/MessageBox.h"
+#include "platform/user/MessageBox.h"
 #include "windows.h"
 
 namespace skintest {

@@ -3,7 +3,7 @@
 // and both dialogs.
 #include "OndrelIds.h"
 #include "SkinFixture.h"
-#include "user/ResourceData.h"
+#include "platform/user/ResourceData.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "display/Panel.h"
-#include "kernel/Kernel.h"
-#include "kernel/ProgramLoader.h"
+#include "hardware/display/Panel.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/ProgramLoader.h"
 #include "windows.h"
 
 namespace skintest {

@@ -11,12 +11,12 @@
 #include "OndrelIds.h"
 #include "PresetBank.h"
 #include "RadioDevice.h"
-#include "Screenshot.h"
+#include "host/Screenshot.h"
 #include "Skin.h"
 #include "SkinFixture.h"
 #include "SkinPictures.h"
 #include "SkinSlider.h"
-#include "kernel/Registry.h"
+#include "platform/kernel/Registry.h"
 
 namespace {
 

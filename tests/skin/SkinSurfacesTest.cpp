@@ -6,7 +6,7 @@
 #include "BitmapFileTesting.h"
 #include "Skin.h"
 #include "SkinFixture.h"
-#include "kernel/Registry.h"
+#include "platform/kernel/Registry.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "cards/RadioCard.h"
-#include "sound/Speaker.h"
+#include "hardware/cards/RadioCard.h"
+#include "hardware/sound/Speaker.h"
 #include "tests/support/ChipImage.h"
 #include "tests/support/Tones.h"
 

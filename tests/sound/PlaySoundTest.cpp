@@ -5,9 +5,9 @@
 #include <fstream>
 #include <string>
 
-#include "kernel/Kernel.h"
-#include "shell/Power.h"
-#include "sound/Sound.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/shell/Power.h"
+#include "platform/sound/Sound.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "cards/TunerChip.h"
+#include "hardware/cards/TunerChip.h"
 
 namespace cardtest {
 

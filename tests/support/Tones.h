@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/Recorder.h"
+#include "hardware/sound/Recorder.h"
 
 namespace tones {
 

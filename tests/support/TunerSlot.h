@@ -11,12 +11,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "cards/RadioCard.h"
-#include "devmgr/DeviceManager.h"
-#include "kernel/Kernel.h"
-#include "kernel/Registry.h"
-#include "sd/SdHost.h"
-#include "sdbus/SdBus.h"
+#include "hardware/cards/RadioCard.h"
+#include "platform/devmgr/DeviceManager.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Registry.h"
+#include "hardware/sd/SdHost.h"
+#include "platform/sdbus/SdBus.h"
 
 class TunerSlot {
  public:

@@ -16,8 +16,8 @@
 #include "TunerChannel.h"
 #include "TunerControl.h"
 #include "Tuning.h"
-#include "cards/RadioCard.h"
-#include "cards/ScriptedCard.h"
+#include "hardware/cards/RadioCard.h"
+#include "hardware/cards/ScriptedCard.h"
 #include "tests/support/TunerSlot.h"
 
 using Bytes = std::vector<std::uint8_t>;

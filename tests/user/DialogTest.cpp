@@ -2,16 +2,16 @@
 #include <filesystem>
 
 #include "DialogTemplates.h"
-#include "Screenshot.h"
+#include "host/Screenshot.h"
 #include "UserFixture.h"
 #include "aygshell.h"
 #include "commctrl.h"
-#include "kernel/HandleTable.h"
-#include "kernel/ProgramLoader.h"
-#include "kernel/RunLog.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/ProgramLoader.h"
+#include "platform/kernel/RunLog.h"
 #include "resources/TestResources.h"
-#include "shell/NavBar.h"
-#include "user/Dialog.h"
+#include "platform/shell/NavBar.h"
+#include "platform/user/Dialog.h"
 
 namespace {
 

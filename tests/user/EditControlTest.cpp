@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "display/Panel.h"
+#include "hardware/display/Panel.h"
 #include "user/UserFixture.h"
 
 namespace {

@@ -2,12 +2,12 @@
 #include <filesystem>
 #include <optional>
 
-#include "Screenshot.h"
+#include "host/Screenshot.h"
 #include "UserFixture.h"
 #include "aygshell.h"
 #include "MenuTestSupport.h"
 #include "resources/TestResources.h"
-#include "shell/MenuBar.h"
+#include "platform/shell/MenuBar.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "UserFixture.h"
 #include "MenuTestSupport.h"
 #include "resources/TestResources.h"
-#include "user/Menu.h"
-#include "user/PopupMenu.h"
+#include "platform/user/Menu.h"
+#include "platform/user/PopupMenu.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "kernel/Kernel.h"
-#include "kernel/ProgramLoader.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/ProgramLoader.h"
 #include "windows.h"
 
 namespace menutest {

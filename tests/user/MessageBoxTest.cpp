@@ -5,8 +5,8 @@
 
 #include "MenuTestSupport.h"
 #include "UserFixture.h"
-#include "kernel/RunLog.h"
-#include "user/MessageBox.h"
+#include "platform/kernel/RunLog.h"
+#include "platform/user/MessageBox.h"
 #include "windows.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "UserFixture.h"
-#include "shell/NavBar.h"
+#include "platform/shell/NavBar.h"
 
 namespace {
 

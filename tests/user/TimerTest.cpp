@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "user/TimerTable.h"
+#include "platform/user/TimerTable.h"
 
 namespace {
 

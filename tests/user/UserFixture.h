@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "kernel/Kernel.h"
-#include "user/Desktop.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/user/Desktop.h"
 #include "windows.h"
 
 class UserTest : public ::testing::Test {

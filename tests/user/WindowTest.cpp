@@ -1,5 +1,5 @@
 #include "UserFixture.h"
-#include "gdi/WindowArea.h"
+#include "platform/gdi/WindowArea.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "BandScan.h"
-#include "CardSlot.h"
-#include "Handheld.h"
-#include "Options.h"
+#include "host/CardSlot.h"
+#include "host/Handheld.h"
+#include "host/Options.h"
 #include "TunerChannel.h"
 
 namespace scan {

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "kernel/Registry.h"
+#include "platform/kernel/Registry.h"
 #include "windows.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // Exit status: 0 brought forward, 3 not found, 4 could not ask, 2 usage.
 #include <string>
 
-#include "kernel/Kernel.h"
-#include "kernel/Utf.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Utf.h"
 #include "windows.h"
 
 int main(int argc, char** argv) {
