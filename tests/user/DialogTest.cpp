@@ -9,7 +9,7 @@
 #include "platform/kernel/HandleTable.h"
 #include "platform/kernel/ProgramLoader.h"
 #include "platform/kernel/RunLog.h"
-#include "resources/TestResources.h"
+#include "TestResources.h"
 #include "platform/shell/NavBar.h"
 #include "platform/user/Dialog.h"
 

@@ -3,7 +3,7 @@
 
 #include "UserFixture.h"
 #include "MenuTestSupport.h"
-#include "resources/TestResources.h"
+#include "TestResources.h"
 #include "platform/user/Menu.h"
 #include "platform/user/PopupMenu.h"
 

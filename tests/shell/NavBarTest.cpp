@@ -1,4 +1,4 @@
-#include "UserFixture.h"
+#include "user/UserFixture.h"
 #include "platform/shell/NavBar.h"
 
 namespace {

@@ -2,12 +2,12 @@
 #include <filesystem>
 #include <optional>
 
-#include "host/Screenshot.h"
-#include "UserFixture.h"
 #include "aygshell.h"
-#include "MenuTestSupport.h"
-#include "resources/TestResources.h"
+#include "host/Screenshot.h"
 #include "platform/shell/MenuBar.h"
+#include "user/MenuTestSupport.h"
+#include "user/TestResources.h"
+#include "user/UserFixture.h"
 
 namespace {
 
