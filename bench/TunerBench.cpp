@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "BandScan.h"
-#include "TunerChannel.h"
+#include "TunerState.h"
 #include "tests/support/TunerSlot.h"
 
 namespace {

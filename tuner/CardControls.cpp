@@ -1,6 +1,8 @@
 // The card's own controls beside the tuner chip: a volume that moves one
 // step per command and cannot be read back, and the switch word that
 // powers the audio.
+#include "CardControls.h"
+
 #include "TunerChannel.h"
 
 static void SendSteps(WORD command, int count) {

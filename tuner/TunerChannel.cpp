@@ -1,6 +1,8 @@
 // The one handle to the tuner driver and the one request block.
 #include "TunerChannel.h"
 
+#include "TunerState.h"
+
 TunerState tunerState;
 
 bool TunerChannel::Open() {

@@ -1,6 +1,8 @@
 #include "TunerControl.h"
 
+#include "CardControls.h"
 #include "TunerChannel.h"
+#include "TunerImage.h"
 #include "Tuning.h"
 
 // Sizes of what each code reads from its input and writes to its output.
@@ -22,7 +24,7 @@ static void WriteOutput(void* output, DWORD offset, DWORD value, DWORD bytes) {
 
 static bool Fits(const void* buffer, DWORD length, DWORD needed) { return buffer != NULL && length >= needed; }
 
-static int CheckPresent(void* output, DWORD outputLength) {
+static int HandleCheckPresent(void* output, DWORD outputLength) {
   if (!Fits(output, outputLength, CTL_WORD32)) return 0;
   // Only whether the device answers counts; the status is not decoded.
   if (TunerChannel::Transfer(TUNER_CMD_READ) != TRANSFER_OK) return 0;
@@ -30,7 +32,7 @@ static int CheckPresent(void* output, DWORD outputLength) {
   return 1;
 }
 
-static int SeekControl(const void* input, DWORD inputLength, void* output, DWORD outputLength) {
+static int HandleSeek(const void* input, DWORD inputLength, void* output, DWORD outputLength) {
   if (!Fits(input, inputLength, CTL_WORD16) || !Fits(output, outputLength, CTL_SEEK_OUTPUT)) return 0;
   tunerState.seekContinue = SEEK_STOP;
   WORD frequency = Seek((int)ReadInput(input, CTL_WORD16));
@@ -39,14 +41,14 @@ static int SeekControl(const void* input, DWORD inputLength, void* output, DWORD
   return 1;
 }
 
-static int StepControl(const void* input, DWORD inputLength, void* output, DWORD outputLength) {
+static int HandleStep(const void* input, DWORD inputLength, void* output, DWORD outputLength) {
   if (!Fits(input, inputLength, CTL_WORD32) || !Fits(output, outputLength, CTL_WORD16)) return 0;
   WORD frequency = Step((int)ReadInput(input, CTL_WORD32));
   WriteOutput(output, 0, frequency, CTL_WORD16);
   return 1;
 }
 
-static int RdsPoll(void* output, DWORD outputLength, DWORD* bytesReturned) {
+static int HandleRdsPoll(void* output, DWORD outputLength, DWORD* bytesReturned) {
   if (!Fits(output, outputLength, CTL_WORD32)) return 0;
   // No RDS decoder behind this layer: nothing is ever received. The
   // whole output buffer counts as returned.
@@ -56,7 +58,7 @@ static int RdsPoll(void* output, DWORD outputLength, DWORD* bytesReturned) {
 }
 
 // Codes that take one input word and hand it to an operation.
-static int InputControl(DWORD code, const void* input, DWORD inputLength) {
+static int HandleInputWord(DWORD code, const void* input, DWORD inputLength) {
   DWORD needed = code == TUNER_CTL_SET_BAND ? 1 : CTL_WORD32;
   if (!Fits(input, inputLength, needed)) return 0;
   DWORD value = ReadInput(input, needed);
@@ -77,24 +79,24 @@ int TunerControl(DWORD code, const void* input, DWORD inputLength, void* output,
   if (bytesReturned) *bytesReturned = 0;
   switch (code) {
     case TUNER_CTL_CHECK_PRESENT:
-      return CheckPresent(output, outputLength);
+      return HandleCheckPresent(output, outputLength);
     case TUNER_CTL_SEEK:
-      return SeekControl(input, inputLength, output, outputLength);
+      return HandleSeek(input, inputLength, output, outputLength);
     case TUNER_CTL_STEP:
-      return StepControl(input, inputLength, output, outputLength);
+      return HandleStep(input, inputLength, output, outputLength);
     case TUNER_CTL_GET_STEREO:
       if (!Fits(output, outputLength, CTL_WORD32)) return 0;
       WriteOutput(output, 0, (DWORD)ReadStereo(), CTL_WORD32);
       return 1;
     case TUNER_CTL_RDS_POLL:
-      return RdsPoll(output, outputLength, bytesReturned);
+      return HandleRdsPoll(output, outputLength, bytesReturned);
     case TUNER_CTL_SET_POWER:
     case TUNER_CTL_SET_FREQUENCY:
     case TUNER_CTL_SET_MONO:
     case TUNER_CTL_SET_BAND:
     case TUNER_CTL_SET_MUTE:
     case TUNER_CTL_SET_VOLUME:
-      return InputControl(code, input, inputLength);
+      return HandleInputWord(code, input, inputLength);
     default:
       // The search stop level is fixed by every frequency programmed, the
       // image has no bit for stereo noise cancelling, and there is no RDS

@@ -1,5 +1,7 @@
 // The tuner chip's register image: what is written (W0..W4), what is read
 // back (S0..S4), and the PLL arithmetic between frequency and oscillator.
+#include "TunerImage.h"
+
 #include "TunerChannel.h"
 
 static void SetBits(BYTE& byte, BYTE bits, bool on) { byte = on ? (BYTE)(byte | bits) : (BYTE)(byte & ~bits); }

@@ -63,3 +63,16 @@ struct TunerState {
 
 // The program's one tuner.
 extern TunerState tunerState;
+
+// Where the tuner is tuned and what the chip last measured, for a caller
+// that watches the radio rather than drives it (a band scan).
+struct TunerReading {
+  WORD frequency;  // 100 kHz
+  WORD bandLower;
+  WORD bandUpper;
+  TunerStatus status;
+};
+
+inline TunerReading LastReading() {
+  return {tunerState.currentFrequency, tunerState.bandLower, tunerState.bandUpper, tunerState.status};
+}

@@ -1,6 +1,6 @@
 #include "Tuning.h"
 
-#include "TunerChannel.h"
+#include "TunerImage.h"
 
 static void StartSearchBits(bool up) {
   tunerState.image[0] |= W0_MUTE | W0_SEARCH;
@@ -15,14 +15,23 @@ static void ClearSearchMode() { tunerState.image[0] &= (BYTE)~W0_SEARCH; }
 // A weak stop is only a station when the IF counter says the chip sits on
 // a carrier, both reads agree, the search really went forward, and the
 // pilot tone is there.
-static bool WeakStopAcceptable(int level1, int level2, int moved) {
-  const TunerStatus& status = tunerState.status;
+static bool WeakStopAcceptable(const TunerStatus& status, int firstLevel, int moved) {
   if (status.ifCounter > IF_COUNTER_HIGH || status.ifCounter < IF_COUNTER_LOW) return false;
-  int spread = level1 - level2;
+  int spread = firstLevel - status.level;
   if (spread < 0) spread = -spread;
   if (spread > LEVEL_SPREAD_MAX) return false;
   if (moved <= 0) return false;
   return status.stereo != 0;
+}
+
+bool StopIsStation(const TunerStatus& status, int firstLevel, int moved) {
+  if (status.level >= STRONG_LEVEL || firstLevel >= STRONG_LEVEL) return true;
+  return WeakStopAcceptable(status, firstLevel, moved);
+}
+
+bool StationHere() {
+  ReadTunerStatus();
+  return StopIsStation(tunerState.status, tunerState.status.level, 1);
 }
 
 // The caller has set the mute, search-mode and direction bits, so the
@@ -43,10 +52,8 @@ int TuneAndVerify(WORD start, bool up) {
   ProgramFrequency(stop);
   Sleep(TUNER_SETTLE_MS);
   ReadTunerStatus();
-  int level2 = tunerState.status.level;
-  if (level2 >= STRONG_LEVEL || level1 >= STRONG_LEVEL) return VERIFY_ACCEPT;
   int moved = up ? (int)stop - (int)start : (int)start - (int)stop;
-  return WeakStopAcceptable(level1, level2, moved) ? VERIFY_ACCEPT : VERIFY_REJECT;
+  return StopIsStation(tunerState.status, level1, moved) ? VERIFY_ACCEPT : VERIFY_REJECT;
 }
 
 // Ends a seek on result: a plain tune with the search mode off. The mute

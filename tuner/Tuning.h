@@ -25,6 +25,16 @@
 #define PROBE_OFFSET 2        // the second injection probe, in channels
 #define HIGH_SIDE_MARGIN 4    // high side must beat low side by more than this
 
+// The acceptance test of where a search stopped, measured twice there:
+// firstLevel as the search left it, status after a plain tune to the stop;
+// moved is how many channels the search went forward. A strong stop is a
+// station; a weak one must also sit on a carrier with the pilot tone, and
+// both levels agree.
+bool StopIsStation(const TunerStatus& status, int firstLevel, int moved);
+// The same test on one status read where the tuner is tuned, for a
+// channel no search stopped on (a seek never stops where it starts).
+bool StationHere();
+
 int TuneAndVerify(WORD start, bool up);
 WORD SeekUp(WORD start);
 WORD SeekDown(WORD start);

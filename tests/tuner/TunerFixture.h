@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "CardControls.h"
 #include "TunerChannel.h"
+#include "TunerImage.h"
 #include "TunerControl.h"
 #include "Tuning.h"
 #include "hardware/cards/RadioCard.h"

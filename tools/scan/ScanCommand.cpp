@@ -10,7 +10,7 @@
 #include "host/CardSlot.h"
 #include "host/Handheld.h"
 #include "host/Options.h"
-#include "TunerChannel.h"
+#include "TunerState.h"
 
 namespace scan {
 namespace {
