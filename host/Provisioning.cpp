@@ -6,30 +6,12 @@
 
 #include "hardware/cards/RadioCard.h"
 #include "platform/devmgr/DeviceManager.h"
+#include "platform/kernel/RegKey.h"
 #include "platform/kernel/Utf.h"
 #include "windows.h"
 
 namespace host {
 namespace {
-
-class RegKey {
- public:
-  RegKey(HKEY root, const char16_t* path) {
-    DWORD disposition = 0;
-    status_ = RegCreateKeyExW(root, path, 0, nullptr, 0, 0, nullptr, &key_, &disposition);
-  }
-  ~RegKey() {
-    if (status_ == ERROR_SUCCESS) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  LONG status() const { return status_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-  LONG status_;
-};
 
 std::string RegistryError(std::string_view what, LONG status) {
   return std::string(what) + " failed with registry error " + std::to_string(status);
@@ -45,11 +27,9 @@ std::string CreateFolders() {
 }
 
 std::string WriteInstallDir() {
-  RegKey key(HKEY_LOCAL_MACHINE, kInstallDirKey);
-  if (key.status() != ERROR_SUCCESS) return RegistryError("opening HKEY_LOCAL_MACHINE\\SOFTWARE\\Apps\\Veltrane", key.status());
-  std::u16string_view dir = kInstallDir;
-  DWORD bytes = static_cast<DWORD>((dir.size() + 1) * sizeof(char16_t));
-  LONG status = RegSetValueExW(key.get(), u"InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.data()), bytes);
+  ce::RegKey key = ce::RegKey::Create(HKEY_LOCAL_MACHINE, kInstallDirKey);
+  if (!key) return RegistryError("opening HKEY_LOCAL_MACHINE\\SOFTWARE\\Apps\\Veltrane", key.status());
+  LONG status = key.SetString(u"InstallDir", kInstallDir);
   return status == ERROR_SUCCESS ? std::string() : RegistryError("writing InstallDir", status);
 }
 
@@ -86,11 +66,6 @@ std::string InstallArtwork(const std::filesystem::path& dir) {
   return {};
 }
 
-bool StepDone(HKEY doneKey, const std::string& name) {
-  std::u16string valueName = ce::ToUtf16(name);
-  DWORD size = 0;
-  return RegQueryValueExW(doneKey, valueName.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
-}
 
 }  // namespace
 
@@ -117,20 +92,19 @@ void Provisioner::AddStep(ProvisioningStep step) { steps_.push_back(std::move(st
 
 ProvisioningResult Provisioner::Run() const {
   ProvisioningResult result;
-  RegKey done(HKEY_LOCAL_MACHINE, kProvisioningKey);
-  if (done.status() != ERROR_SUCCESS) {
+  ce::RegKey done = ce::RegKey::Create(HKEY_LOCAL_MACHINE, kProvisioningKey);
+  if (!done) {
     result.error = RegistryError("opening the provisioning record", done.status());
     return result;
   }
   for (const auto& step : steps_) {
-    if (StepDone(done.get(), step.name)) continue;
+    std::u16string valueName = ce::ToUtf16(step.name);
+    if (done.HasValue(valueName.c_str())) continue;
     if (std::string error = step.run(); !error.empty()) {
       result.error = "provisioning step '" + step.name + "': " + error;
       return result;
     }
-    DWORD one = 1;
-    std::u16string valueName = ce::ToUtf16(step.name);
-    RegSetValueExW(done.get(), valueName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    done.SetDword(valueName.c_str(), 1);
     result.performed.push_back(step.description);
   }
   return result;

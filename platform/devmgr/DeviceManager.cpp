@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/devmgr/DeviceFile.h"
+#include "platform/kernel/RegKey.h"
 #include "platform/kernel/RunLog.h"
 #include "platform/kernel/Utf.h"
 #include "windows.h"
@@ -15,42 +16,6 @@
 
 namespace ce {
 namespace {
-
-class RegKey {
- public:
-  RegKey(const std::u16string& path, bool create) {
-    DWORD disposition = 0;
-    status_ = create ? RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &key_, &disposition)
-                     : RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key_);
-  }
-  ~RegKey() {
-    if (status_ == ERROR_SUCCESS) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  explicit operator bool() const { return status_ == ERROR_SUCCESS; }
-
-  std::optional<std::u16string> String(const char16_t* name) const {
-    char16_t buffer[MAX_PATH] = {};
-    DWORD size = sizeof buffer - sizeof(char16_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-      return std::nullopt;
-    return std::u16string(buffer);
-  }
-  LONG SetString(const char16_t* name, const std::u16string& value) {
-    return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
-  }
-  LONG SetBinary(const char16_t* name, const void* data, DWORD size) {
-    return RegSetValueExW(key_, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
-  }
-
- private:
-  HKEY key_ = nullptr;
-  LONG status_;
-};
 
 struct Loaded {
   std::shared_ptr<StreamDevice> device;
@@ -107,7 +72,7 @@ std::u16string FreeIndexed(const std::u16string& base, int first, int last, bool
 
 std::u16string DeviceManager::FreeActiveKey() const {
   return FreeIndexed(std::u16string(DEVLOAD_ACTIVE_KEY) + u"\\", 1, 99, true,
-                     [](const std::u16string& key) { return static_cast<bool>(RegKey(key, false)); });
+                     [](const std::u16string& key) { return static_cast<bool>(RegKey::Open(HKEY_LOCAL_MACHINE, key.c_str())); });
 }
 
 std::u16string DeviceManager::FreeName(const std::u16string& prefix) const {
@@ -154,7 +119,7 @@ bool FindEntries(const Module& module, const std::string& prefix, DriverEntries&
 }
 
 bool DeviceManager::Load(SD_DEVICE_HANDLE bus, const std::u16string& deviceKey) {
-  RegKey driverKey(deviceKey, false);
+  RegKey driverKey = RegKey::Open(HKEY_LOCAL_MACHINE, deviceKey.c_str());
   auto dll = driverKey ? driverKey.String(DEVLOAD_DLLNAME_VALNAME) : std::nullopt;
   auto prefix = driverKey ? driverKey.String(DEVLOAD_PREFIX_VALNAME) : std::nullopt;
   if (!dll || !prefix || prefix->empty()) {
@@ -162,7 +127,7 @@ bool DeviceManager::Load(SD_DEVICE_HANDLE bus, const std::u16string& deviceKey) 
     return false;
   }
   std::u16string activeKey = FreeActiveKey();
-  RegKey active(activeKey, true);
+  RegKey active = RegKey::Create(HKEY_LOCAL_MACHINE, activeKey.c_str());
   if (activeKey.empty() || !active) {
     Log("cannot create an active key for " + ToUtf8(*dll));
     return false;
@@ -250,7 +215,7 @@ std::u16string SdClientDriverKey(std::uint16_t manufacturer, std::uint16_t cardI
 std::string RegisterSdClientDriver(std::uint16_t manufacturer, std::uint16_t cardId, unsigned function,
                                    const std::u16string& dll, const std::u16string& prefix) {
   std::u16string path = SdClientDriverKey(manufacturer, cardId, function);
-  RegKey key(path, true);
+  RegKey key = RegKey::Create(HKEY_LOCAL_MACHINE, path.c_str());
   LONG status = key ? key.SetString(DEVLOAD_DLLNAME_VALNAME, dll) : ERROR_CANTOPEN;
   if (status == ERROR_SUCCESS) status = key.SetString(DEVLOAD_PREFIX_VALNAME, prefix);
   if (status == ERROR_SUCCESS) return {};
