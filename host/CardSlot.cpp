@@ -1,5 +1,6 @@
 #include "host/CardSlot.h"
 
+#include "host/SceneFile.h"
 #include "platform/sdbus/SdBus.h"
 
 namespace host {
@@ -11,7 +12,7 @@ CardSlot::CardSlot(hw::Clock& clock, hw::Scene scene, std::uint64_t seed)
 std::unique_ptr<CardSlot> CardSlot::Create(hw::Clock& clock, const std::optional<std::filesystem::path>& scene,
                                            const std::optional<std::filesystem::path>& trace, std::uint64_t seed,
                                            std::string& error) {
-  std::optional<hw::Scene> loaded = scene ? hw::Scene::Load(*scene, error) : hw::Scene::Default();
+  std::optional<hw::Scene> loaded = scene ? LoadScene(*scene, error) : hw::Scene::Default();
   if (!loaded) return nullptr;
   std::unique_ptr<CardSlot> slot(new CardSlot(clock, std::move(*loaded), seed));
   if (trace) {

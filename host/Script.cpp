@@ -1,11 +1,9 @@
 #include "host/Script.h"
 
-#include "hardware/text/Words.h"
-
 #include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <sstream>
+
+#include "host/LineReader.h"
 
 namespace host {
 namespace {
@@ -152,36 +150,24 @@ const std::vector<std::string_view>& ScriptKeyNames() {
 
 ParsedScript ParseScript(std::string_view text) {
   ParsedScript result;
-  int lineNumber = 0;
-  std::size_t pos = 0;
-  while (pos <= text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNumber;
-    if (auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-    auto words = hw::SplitWords(line);
-    if (words.empty()) continue;
+  LineReader reader(text);
+  for (TextLine line; reader.Next(line);) {
     std::optional<ScriptCommand> command;
-    if (std::string error = LineParser(std::move(words)).Parse(command); !error.empty()) {
-      result.error = "line " + std::to_string(lineNumber) + ": " + error;
+    if (std::string error = LineParser(std::move(line.words)).Parse(command); !error.empty()) {
+      result.error = "line " + std::to_string(line.number) + ": " + error;
       result.script.lines.clear();
       return result;
     }
-    result.script.lines.push_back({lineNumber, std::move(*command)});
+    result.script.lines.push_back({line.number, std::move(*command)});
   }
   return result;
 }
 
 ParsedScript LoadScript(const std::filesystem::path& file) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) return {{}, "cannot read the script " + file.string() + ": it is a folder"};
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {{}, "cannot read the script " + file.string()};
-  std::stringstream text;
-  text << in.rdbuf();
-  ParsedScript parsed = ParseScript(text.str());
+  std::string error;
+  std::optional<std::string> text = ReadTextFile(file, "script", error);
+  if (!text) return {{}, error};
+  ParsedScript parsed = ParseScript(*text);
   if (!parsed.error.empty()) parsed.error = file.string() + ": " + parsed.error;
   return parsed;
 }

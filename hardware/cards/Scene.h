@@ -1,21 +1,12 @@
 // The radio environment the tuner card receives: a list of stations, each
 // with its frequency, the level the card reports when tuned exactly to it
 // on a clean channel (0..15), whether it broadcasts in stereo, and what
-// it broadcasts.
-//
-// Scene files hold one station a line, '#' starts a comment:
-//   FREQ_MHZ LEVEL stereo|mono [audio=PATH] [NAME...]
-// e.g. "95.0 15 stereo audio=city.ogg City FM". PATH (one word, relative
-// to the scene file) is the station's programme, any sound file the sound
-// file library reads; without it the station plays a programme of its
-// own.
+// it broadcasts. The host reads scene files into one.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace hw {
@@ -39,13 +30,6 @@ class Scene {
   // image falls on a weak station's channel, weak stereo stations near
   // the stereo threshold, and stations on both edges of 87.5-108 MHz.
   static Scene Default();
-
-  // Parses scene text, with programme files relative to baseDir; on a
-  // malformed line, or a programme that cannot be played, returns nullopt
-  // and an error "<source>:<line>: <what is wrong>".
-  static std::optional<Scene> Parse(std::string_view text, std::string_view source, std::string& error,
-                                    const std::filesystem::path& baseDir = {});
-  static std::optional<Scene> Load(const std::filesystem::path& file, std::string& error);
 
   const std::vector<Station>& stations() const { return stations_; }
 

@@ -14,15 +14,10 @@ using hw::Scene;
 using hw::SdStatus;
 using hw::TunerChip;
 
-Scene SceneOf(std::string_view text) {
-  std::string error;
-  auto scene = Scene::Parse(text, "test scene", error);
-  EXPECT_TRUE(scene) << error;
-  return scene.value_or(Scene());
-}
-
 using cardtest::Image;
 using cardtest::MHz;
+
+hw::Station Station(double mhz, int level, bool stereo, const char* name) { return {MHz(mhz), level, stereo, name, {}}; }
 
 struct Status {
   std::uint16_t pll;
@@ -105,7 +100,7 @@ TEST_F(RadioCardTest, SearchUpStopsAtFirstStationReachingTheStopLevel) {
 }
 
 TEST_F(RadioCardTest, StopLevelAndDirectionChooseWhereTheSearchEnds) {
-  Use(SceneOf("90.0 6 mono six\n91.0 9 mono nine\n92.0 11 mono eleven\n"));
+  Use(Scene({Station(90.0, 6, false, "six"), Station(91.0, 9, false, "nine"), Station(92.0, 11, false, "eleven")}));
   const std::pair<int, double> cases[] = {{0, 90.0}, {1, 90.0}, {2, 91.0}, {3, 92.0}};
   for (auto [bits, mhz] : cases) {
     Write({.hz = MHz(89.0), .search = true, .stopBits = bits});
@@ -140,7 +135,7 @@ TEST_F(RadioCardTest, SearchEndsAtTheBandEdgeOfTheSelectedBand) {
 std::vector<Status> Readings(RadioCardTest& t, std::int64_t hz, bool highSide = false, int count = 270);
 
 TEST_F(RadioCardTest, ChannelFilterIfCounterAndFadingShapeWhatTheChipReports) {
-  Use(SceneOf("95.0 15 stereo strong\n98.0 6 stereo weak\n100.0 9 mono mono\n"));
+  Use(Scene({Station(95.0, 15, true, "strong"), Station(98.0, 6, true, "weak"), Station(100.0, 9, false, "mono")}));
   auto levels = [](const std::vector<Status>& reads) {
     std::set<int> seen;
     for (const Status& s : reads) seen.insert(s.level);
@@ -191,7 +186,7 @@ TEST_F(RadioCardTest, ChannelFilterIfCounterAndFadingShapeWhatTheChipReports) {
 TEST_F(RadioCardTest, AStationAtTheImageFrequencyIsReceivedOnTheSideOppositeTheOscillator) {
   // 95.0 is empty; 94.55 sits on its low-side image and 95.45 on its
   // high-side image.
-  Use(SceneOf("94.55 15 stereo below\n95.45 12 mono above\n"));
+  Use(Scene({Station(94.55, 15, true, "below"), Station(95.45, 12, false, "above")}));
   for (const Status& s : Readings(*this, MHz(95.0), false, 30)) {
     EXPECT_TRUE(s.level == 8 || s.level == 9) << s.level;  // 15 less the rejection of 6
     EXPECT_TRUE(s.ifCounter >= 54 && s.ifCounter <= 59);
@@ -203,7 +198,7 @@ TEST_F(RadioCardTest, AStationAtTheImageFrequencyIsReceivedOnTheSideOppositeTheO
 }
 
 TEST_F(RadioCardTest, ReadingsDependOnlyOnTheSeedAndTheTime) {
-  const Scene weak = SceneOf("98.0 5 stereo weak\n");
+  const Scene weak({Station(98.0, 5, true, "weak")});
   Use(weak);
   Write({.hz = MHz(98.0)});
   clock_.SleepMs(4000);

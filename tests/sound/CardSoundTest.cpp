@@ -9,6 +9,7 @@
 
 #include "hardware/cards/RadioCard.h"
 #include "hardware/sound/Speaker.h"
+#include "host/SceneFile.h"
 #include "tests/support/ChipImage.h"
 #include "tests/support/Tones.h"
 
@@ -43,7 +44,7 @@ class CardSoundTest : public ::testing::Test {
     tones::WriteTones(dir_ / "mid.wav", 48000, {900});
     std::ofstream(dir_ / "band.scene") << kScene;
     std::string error;
-    auto scene = hw::Scene::Load(dir_ / "band.scene", error);
+    auto scene = host::LoadScene(dir_ / "band.scene", error);
     ASSERT_TRUE(scene) << error;
     card_ = std::make_shared<hw::RadioCard>(clock_, *scene);
     card_->PowerOn({});
@@ -240,7 +241,7 @@ TEST_F(CardSoundTest, TheSpeakerPlaysTheSameSamplesHoweverItIsAsked) {
 
 TEST(BuiltInProgrammeTest, EachStationPlaysItsOwnTuneStereoOnlyWhereItBroadcastsStereo) {
   std::string error;
-  auto scene = hw::Scene::Parse("90.2 15 stereo Metro One\n97.7 14 stereo Classic Hall\n99.5 11 mono Sports Line\n",
+  auto scene = host::ParseScene("90.2 15 stereo Metro One\n97.7 14 stereo Classic Hall\n99.5 11 mono Sports Line\n",
                                 "three", error);
   ASSERT_TRUE(scene) << error;
   auto programmes = hw::MakeProgrammes(*scene);

@@ -2,6 +2,7 @@
 // behaves like one: what the card reported and how the program judged
 // it, read from the bus trace.
 #include "TunerFixture.h"
+#include "host/SceneFile.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ class ReceptionTest : public TunerFixture {
  protected:
   void Use(const std::string& sceneText) {
     std::string error;
-    auto scene = hw::Scene::Parse(sceneText, "test scene", error);
+    auto scene = host::ParseScene(sceneText, "test scene", error);
     ASSERT_TRUE(scene) << error;
     card_ = std::make_shared<hw::RadioCard>(clock_, *scene);
     Insert(card_);

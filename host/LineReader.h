@@ -1,0 +1,39 @@
+// Reading the host's text files (scenes, scripts): one entry a line, '#'
+// starts a comment, words are runs of characters between spaces, tabs and
+// a stray carriage return from files written with CR LF line ends.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace host {
+
+std::vector<std::string_view> SplitWords(std::string_view line);
+
+struct TextLine {
+  int number = 0;         // 1-based
+  std::string_view text;  // without its comment
+  std::vector<std::string_view> words;
+};
+
+// The lines of a text that hold words once their comment is cut off, in
+// order; blank and comment-only lines are passed over but counted.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+  bool Next(TextLine& line);
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int number_ = 0;
+};
+
+// The whole file; nullopt and "cannot read the <kind> FILE[: why]" when it
+// cannot be read.
+std::optional<std::string> ReadTextFile(const std::filesystem::path& file, std::string_view kind, std::string& error);
+
+}  // namespace host
