@@ -28,11 +28,7 @@ std::optional<std::string> ControlCharacterProblem(std::string_view name) {
 
 }  // namespace
 
-std::string FoldName(std::string_view utf8Name) {
-  std::u16string wide = ToUtf16(utf8Name);
-  for (char16_t& c : wide) c = FoldCase(c);
-  return ToUtf8(wide);
-}
+std::string FoldName(std::string_view utf8Name) { return ToUtf8(ce::FoldName(ToUtf16(utf8Name))); }
 
 std::optional<std::string> KeyNameProblem(std::string_view utf8Name) {
   if (utf8Name.empty()) return "a key name may not be empty";

@@ -164,6 +164,12 @@ char16_t FoldCase(char16_t c) {
   return c;
 }
 
+std::u16string FoldName(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded) c = FoldCase(c);
+  return folded;
+}
+
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < n; ++i) {

@@ -40,6 +40,8 @@ std::optional<std::u16string> ToUtf16Strict(std::string_view text);
 // regard to case: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic
 // letters fold to lower case.
 char16_t FoldCase(char16_t c);
+// A whole name folded so, for keys of maps and comparisons of names.
+std::u16string FoldName(std::u16string_view name);
 // <0, 0 or >0 as a sorts before, equal to or after b once both are folded.
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 inline bool EqualNoCase(std::u16string_view a, std::u16string_view b) {

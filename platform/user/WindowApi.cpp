@@ -18,10 +18,8 @@ std::u16string TextOf(LPCWSTR text) { return text ? std::u16string(text) : std::
 // A class name given as a string or as an atom (MAKEINTATOM).
 std::shared_ptr<const ce::WindowClass> ClassByName(WindowManager& wm, LPCWSTR name) {
   if (!name) return nullptr;
-  if (IS_INTRESOURCE(name)) {
-    // Atoms are looked up by value among the registered classes.
-    return nullptr;
-  }
+  // Atoms are looked up by value among the registered classes.
+  if (IS_INTRESOURCE(name)) return wm.FindClassByAtom(static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name)));
   return wm.FindClass(name);
 }
 
@@ -75,7 +73,7 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
   auto& wm = WindowManager::Get();
   auto lock = wm.Lock();
   ATOM atom = wm.AddClass(std::move(cls));
-  if (!atom) ce::SetThreadError(ERROR_ALREADY_EXISTS);  // the platform's ERROR_CLASS_ALREADY_EXISTS
+  if (!atom) ce::SetThreadError(ERROR_CLASS_ALREADY_EXISTS);
   return atom;
 }
 
@@ -116,7 +114,7 @@ HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWind
     auto lock = wm.Lock();
     auto cls = ClassByName(wm, lpClassName);
     if (!cls) {
-      ce::SetThreadError(ERROR_INVALID_PARAMETER);  // the platform's ERROR_CANNOT_FIND_WND_CLASS
+      ce::SetThreadError(ERROR_CANNOT_FIND_WND_CLASS);
       return nullptr;
     }
     WindowPtr parent;
@@ -357,7 +355,7 @@ HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
   if (!window) return nullptr;
   for (HWND h : window->children)
     if (WindowPtr child = wm.tree().Find(h); child && child->id == static_cast<UINT_PTR>(nIDDlgItem)) return h;
-  ce::SetThreadError(ERROR_INVALID_PARAMETER);  // the platform's ERROR_CONTROL_ID_NOT_FOUND
+  ce::SetThreadError(ERROR_CONTROL_ID_NOT_FOUND);
   return nullptr;
 }
 
@@ -377,7 +375,7 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex) {
     default:
       if (nIndex >= 0 && nIndex % sizeof(LONG_PTR) == 0 && nIndex / sizeof(LONG_PTR) < window->extra.size())
         return window->extra[nIndex / sizeof(LONG_PTR)];
-      ce::SetThreadError(ERROR_INVALID_PARAMETER);  // the platform's ERROR_INVALID_INDEX
+      ce::SetThreadError(ERROR_INVALID_INDEX);
       return 0;
   }
 }
@@ -419,7 +417,7 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR value) {
         window->extra[nIndex / sizeof(LONG_PTR)] = value;
         return old;
       }
-      ce::SetThreadError(ERROR_INVALID_PARAMETER);
+      ce::SetThreadError(ERROR_INVALID_INDEX);
       return 0;
   }
 }
@@ -431,11 +429,22 @@ LONG WINAPI SetWindowLongW(HWND hWnd, int nIndex, LONG value) {
 
 HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
   std::optional<std::u16string> cls, title;
-  if (lpClassName && !IS_INTRESOURCE(lpClassName)) cls = ce::FoldName(lpClassName);
   if (lpWindowName) title = std::u16string(lpWindowName);
   auto& wm = WindowManager::Get();
   {
     auto lock = wm.Lock();
+    if (lpClassName && IS_INTRESOURCE(lpClassName)) {
+      // An atom names one of this program's classes; one that names none
+      // finds no window.
+      auto known = ClassByName(wm, lpClassName);
+      if (!known) {
+        ce::SetThreadError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+      }
+      cls = ce::FoldName(known->name);
+    } else if (lpClassName) {
+      cls = ce::FoldName(lpClassName);
+    }
     for (HWND h : wm.tree().TopLevel()) {
       WindowPtr w = wm.tree().Find(h);
       if (!w || w->destroying) continue;

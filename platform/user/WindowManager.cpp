@@ -16,12 +16,6 @@
 
 namespace ce {
 
-std::u16string FoldName(std::u16string_view name) {
-  std::u16string folded(name);
-  for (char16_t& c : folded) c = FoldCase(c);
-  return folded;
-}
-
 DWORD MessageTime() { return static_cast<DWORD>(SystemClock().NowMs()); }
 
 WindowManager& WindowManager::Get() {
@@ -100,6 +94,12 @@ WindowPtr WindowManager::Checked(HWND handle) {
 std::shared_ptr<const WindowClass> WindowManager::FindClass(std::u16string_view name) const {
   auto it = classes_.find(FoldName(name));
   return it == classes_.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<const WindowClass> WindowManager::FindClassByAtom(ATOM atom) const {
+  for (const auto& [name, cls] : classes_)
+    if (cls->atom == atom) return cls;
+  return nullptr;
 }
 
 ATOM WindowManager::AddClass(WindowClass cls) {

@@ -56,6 +56,7 @@ class WindowManager {
   WindowPtr Checked(HWND handle);
 
   std::shared_ptr<const WindowClass> FindClass(std::u16string_view name) const;
+  std::shared_ptr<const WindowClass> FindClassByAtom(ATOM atom) const;
   ATOM AddClass(WindowClass cls);  // 0 when the name is taken
   bool RemoveClass(std::u16string_view name, HINSTANCE instance);
 
@@ -108,9 +109,6 @@ class WindowManager {
   std::function<void()> raiseHandler_;
   std::function<void(const hw::InputEvent&)> coverPen_;
 };
-
-// A class name folded for comparisons without regard to case.
-std::u16string FoldName(std::u16string_view name);
 
 DWORD MessageTime();
 

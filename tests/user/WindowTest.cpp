@@ -102,6 +102,47 @@ TEST_F(UserTest, WindowTextAndFindWindowByClassAndTitle) {
   EXPECT_EQ(list[0].text, u"Tuned");
 }
 
+// A class is named by its string or by the atom RegisterClassW returned;
+// each refusal sets the error code that says what was wrong.
+TEST_F(UserTest, ClassesAreFoundByAtomAndRefusalsSayWhy) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"AtomWindow";
+  wc.style = CS_DBLCLKS;
+  const ATOM atom = RegisterClassW(&wc);
+  ASSERT_NE(atom, 0);
+  wc.lpszClassName = u"ATOMWINDOW";
+  SetLastError(0);
+  EXPECT_EQ(RegisterClassW(&wc), 0);  // the name is taken, without regard to case
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_CLASS_ALREADY_EXISTS));
+
+  WNDCLASSW info{};
+  ASSERT_TRUE(GetClassInfoW(nullptr, MAKEINTATOM(atom), &info));
+  EXPECT_EQ(info.style, UINT(CS_DBLCLKS));
+  HWND hwnd = CreateWindowExW(0, MAKEINTATOM(atom), u"By atom", WS_VISIBLE, 0, 30, 50, 50, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  HWND other = Make(0, 30, 50, 50, WS_VISIBLE, nullptr, u"By atom");
+  EXPECT_EQ(FindWindowW(MAKEINTATOM(atom), u"By atom"), hwnd);  // not the window of the other class
+  EXPECT_EQ(FindWindowW(u"atomwindow", nullptr), hwnd);
+  EXPECT_EQ(FindWindowW(MAKEINTATOM(atom + 1), nullptr), nullptr);
+
+  SetLastError(0);
+  EXPECT_EQ(CreateWindowExW(0, MAKEINTATOM(atom + 1), u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_CANNOT_FIND_WND_CLASS));
+  SetLastError(0);
+  EXPECT_EQ(GetDlgItem(other, 42), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_CONTROL_ID_NOT_FOUND));
+  SetLastError(0);
+  EXPECT_EQ(GetWindowLongPtrW(other, 3), 0);  // not a slot of the window's extra bytes
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_INDEX));
+  SetLastError(0);
+  EXPECT_EQ(SetWindowLongPtrW(other, 64, 1), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_INDEX));
+  DestroyWindow(hwnd);
+  EXPECT_TRUE(UnregisterClassW(u"AtomWindow", nullptr));
+}
+
 TEST_F(UserTest, RectangleHelpersFollowThePlatformsEdges) {
   RECT r{10, 20, 30, 40};
   EXPECT_TRUE(PtInRect(&r, POINT{10, 20}));
