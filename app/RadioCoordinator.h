@@ -39,7 +39,6 @@ class RadioCoordinator {
   void DisplayOn(HWND window);
 
   bool TunerStarted() const { return tunerStarted_ != 0; }
-  bool RdsMenuShown() const { return rdsMenu_ != 0; }
 
  private:
   void StartRadio();

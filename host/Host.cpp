@@ -16,7 +16,6 @@
 #include "host/Signals.h"
 #include "hardware/frontend/WindowFrontEnd.h"
 #include "platform/kernel/Kernel.h"
-#include "platform/sound/Sound.h"
 #include "platform/user/Desktop.h"
 #include "platform/user/DeviceWindows.h"
 #include "platform/user/MessageBox.h"

@@ -120,10 +120,6 @@ std::optional<TunerChip::Micros> TunerChip::SearchEndUs() const {
   return search_.EndUs();
 }
 
-std::int64_t TunerChip::SearchStopHz() const {
-  return search_.startHz + search_.direction * search_.steps * kChannelHz;
-}
-
 std::array<std::uint8_t, 8> TunerChip::Status(Micros nowUs) const {
   State state = Observe(nowUs);
   std::array<std::uint8_t, 8> status{};

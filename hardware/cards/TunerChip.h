@@ -73,9 +73,8 @@ class TunerChip {
 
   State Observe(Micros nowUs) const;
 
-  // While a search runs: when it ends and on which channel.
+  // While a search runs: when it ends.
   std::optional<Micros> SearchEndUs() const;
-  std::int64_t SearchStopHz() const;
 
   const Receiver& receiver() const { return *receiver_; }
 

@@ -28,14 +28,7 @@ class DeviceManager {
     SetDeviceOpener([this](std::u16string_view name, DWORD access, DWORD share) { return Open(name, access, share); });
   }
 
-  void SetFolder(const std::filesystem::path& folder) {
-    std::lock_guard lock(mutex_);
-    folder_ = folder;
-  }
-  std::filesystem::path Folder() const {
-    std::lock_guard lock(mutex_);
-    return folder_;
-  }
+  const std::filesystem::path& Folder() const { return folder_; }
 
   bool Load(SD_DEVICE_HANDLE bus, const std::u16string& deviceKey);
   void Unload(SD_DEVICE_HANDLE bus);
@@ -48,7 +41,7 @@ class DeviceManager {
   std::optional<Module> LoadLibrary(const std::u16string& dll, std::string& error) const;
 
   mutable std::mutex mutex_;
-  std::filesystem::path folder_;
+  const std::filesystem::path folder_;
   std::map<SD_DEVICE_HANDLE, Loaded> loaded_;
 };
 
@@ -202,7 +195,6 @@ std::vector<ActiveDevice> DeviceManager::Devices() const {
 }  // namespace
 
 void StartDeviceManager() { Manager(); }
-void SetDriverFolder(const std::filesystem::path& folder) { Manager().SetFolder(folder); }
 std::filesystem::path DriverFolder() { return Manager().Folder(); }
 
 std::u16string SdClientDriverKey(std::uint16_t manufacturer, std::uint16_t cardId, unsigned function) {

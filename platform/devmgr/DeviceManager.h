@@ -26,9 +26,8 @@ namespace ce {
 // Installs the device manager's handling of device names; idempotent.
 void StartDeviceManager();
 
-// Where driver libraries are found: "Marvex.dll" is <folder>/Marvex.so.
-// The default is the build's driver folder.
-void SetDriverFolder(const std::filesystem::path& folder);
+// Where driver libraries are found: "Marvex.dll" is <folder>/Marvex.so,
+// in the build's driver folder.
 std::filesystem::path DriverFolder();
 
 // The device key of the client driver for a card function.

@@ -8,7 +8,6 @@
 
 #include <memory>
 
-#include "platform/user/SystemClasses.h"
 #include "windows.h"
 
 namespace ce {

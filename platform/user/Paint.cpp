@@ -2,7 +2,6 @@
 // window has one and nothing else is queued; BeginPaint takes it.
 #include "platform/gdi/Rects.h"
 #include "platform/gdi/WindowArea.h"
-#include "platform/kernel/LastError.h"
 #include "platform/user/WindowManager.h"
 
 namespace ce {
