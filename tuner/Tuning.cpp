@@ -70,70 +70,39 @@ static bool InBand(int frequency) {
   return frequency >= tunerState.bandLower && frequency <= tunerState.bandUpper;
 }
 
-WORD SeekUp(WORD start) {
+// One seek from start toward a band end: the chip's search, one retry a
+// channel further on when the stop fails the test, and the continuation
+// flag that tells the caller whether to seek on.
+static WORD SeekToward(WORD start, bool up) {
+  const WORD end = up ? tunerState.bandUpper : tunerState.bandLower;
+  const LONG onward = up ? SEEK_CONTINUE_UP : SEEK_CONTINUE_DOWN;
+  const WORD next = (WORD)(up ? start + 1 : start - 1);
+  const bool shortOfEnd = up ? start < end : start > end;
   if (!InBand(start)) {
     tunerState.seekContinue = SEEK_STOP;
-    return FinishSeek(tunerState.bandUpper);
+    return FinishSeek(end);
   }
-  StartSearchBits(true);
-  int r = TuneAndVerify(start, true);
+  StartSearchBits(up);
+  int r = TuneAndVerify(start, up);
   if (r == VERIFY_NOT_MOVED) {
-    if (start >= tunerState.bandUpper) {
-      tunerState.seekContinue = SEEK_STOP;
-      return FinishSeek(tunerState.bandUpper);
-    }
-    tunerState.seekContinue = SEEK_CONTINUE_UP;
-    return FinishSeek((WORD)(start + 1));
+    tunerState.seekContinue = shortOfEnd ? onward : SEEK_STOP;
+    return FinishSeek(shortOfEnd ? next : end);
   }
   if (r == VERIFY_REJECT) {
-    // One retry, one channel further on.
-    StartSearchBits(true);
-    r = TuneAndVerify((WORD)(start + 1), true);
+    StartSearchBits(up);
+    r = TuneAndVerify(next, up);
   }
   WORD stop = tunerState.measuredFrequency;
   if (InBand(stop) && r == VERIFY_ACCEPT) {
     tunerState.seekContinue = SEEK_STOP;
     return FinishSeek(stop);
   }
-  if (start < tunerState.bandUpper) {
-    tunerState.seekContinue = SEEK_CONTINUE_UP;
-    return FinishSeek(stop);
-  }
-  tunerState.seekContinue = SEEK_STOP;
-  return FinishSeek(tunerState.bandUpper);
+  tunerState.seekContinue = shortOfEnd ? onward : SEEK_STOP;
+  return FinishSeek(shortOfEnd ? stop : end);
 }
 
-WORD SeekDown(WORD start) {
-  if (!InBand(start)) {
-    tunerState.seekContinue = SEEK_STOP;
-    return FinishSeek(tunerState.bandLower);
-  }
-  StartSearchBits(false);
-  int r = TuneAndVerify(start, false);
-  if (r == VERIFY_NOT_MOVED) {
-    if (start <= tunerState.bandLower) {
-      tunerState.seekContinue = SEEK_STOP;
-      return FinishSeek(tunerState.bandLower);
-    }
-    tunerState.seekContinue = SEEK_CONTINUE_DOWN;
-    return FinishSeek((WORD)(start - 1));
-  }
-  if (r == VERIFY_REJECT) {
-    StartSearchBits(false);
-    r = TuneAndVerify((WORD)(start - 1), false);
-  }
-  WORD stop = tunerState.measuredFrequency;
-  if (InBand(stop) && r == VERIFY_ACCEPT) {
-    tunerState.seekContinue = SEEK_STOP;
-    return FinishSeek(stop);
-  }
-  if (start > tunerState.bandLower) {
-    tunerState.seekContinue = SEEK_CONTINUE_DOWN;
-    return FinishSeek(stop);
-  }
-  tunerState.seekContinue = SEEK_STOP;
-  return FinishSeek(tunerState.bandLower);
-}
+WORD SeekUp(WORD start) { return SeekToward(start, true); }
+WORD SeekDown(WORD start) { return SeekToward(start, false); }
 
 // The band does not wrap: a seek that reaches an end stops there.
 WORD Seek(int direction) {

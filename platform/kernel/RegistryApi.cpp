@@ -109,6 +109,16 @@ LONG KeyPath(LPCWSTR subKey, const Target& target, std::vector<std::string>& pat
   return ERROR_SUCCESS;
 }
 
+// Where the subkey below an open key (or a root) lives.
+LONG LocateSubKey(HKEY key, LPCWSTR subKey, Place& place) {
+  Target target;
+  if (LONG rc = Resolve(key, target)) return rc;
+  std::vector<std::string> path;
+  if (LONG rc = KeyPath(subKey, target, path)) return rc;
+  place = Locate(target, std::move(path));
+  return ERROR_SUCCESS;
+}
+
 HKEY AddKeyHandle(const Place& place, KeyId id) {
   return reinterpret_cast<HKEY>(
       KeyHandles().Add(std::make_shared<OpenKey>(OpenKey{place.base.store, id, place.base.root, place.full})));
@@ -154,11 +164,8 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, R
                             PHKEY phkResult, LPDWORD lpdwDisposition) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
-  ce::Target target;
-  if (LONG rc = ce::Resolve(hKey, target)) return rc;
-  std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
-  ce::Place place = ce::Locate(target, std::move(path));
+  ce::Place place;
+  if (LONG rc = ce::LocateSubKey(hKey, lpSubKey, place)) return rc;
   ce::reg::KeyId key = 0;
   bool created = false;
   if (LONG rc = place.base.store->CreateKey(place.base.id, place.relative, key, created)) return rc;
@@ -170,11 +177,8 @@ LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, R
 LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
-  ce::Target target;
-  if (LONG rc = ce::Resolve(hKey, target)) return rc;
-  std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
-  ce::Place place = ce::Locate(target, std::move(path));
+  ce::Place place;
+  if (LONG rc = ce::LocateSubKey(hKey, lpSubKey, place)) return rc;
   ce::reg::KeyId key = 0;
   if (LONG rc = place.base.store->OpenKey(place.base.id, place.relative, key)) return rc;
   *phkResult = ce::AddKeyHandle(place, key);
@@ -216,11 +220,8 @@ LONG WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
 }
 
 LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
-  ce::Target target;
-  if (LONG rc = ce::Resolve(hKey, target)) return rc;
-  std::vector<std::string> path;
-  if (LONG rc = ce::KeyPath(lpSubKey, target, path)) return rc;
-  ce::Place place = ce::Locate(target, std::move(path));
+  ce::Place place;
+  if (LONG rc = ce::LocateSubKey(hKey, lpSubKey, place)) return rc;
   // The whole subtree goes: subkeys, their values, the key's own values;
   // the RAM keys too when they are below it.
   LONG rc = place.base.store->DeleteKey(place.base.id, place.relative);

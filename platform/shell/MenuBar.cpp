@@ -139,11 +139,10 @@ class MenuBar {
   }
 
   void Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window_, &ps);
-    RECT client{0, 0, 0, 0};
-    GetClientRect(window_, &client);
-    FillColour(dc, client, background_);
+    PaintScope paint(window_, background_);
+    HDC dc = paint.dc();
+    if (!dc) return;
+    const RECT& client = paint.client();
     FillColour(dc, RECT{client.left, client.top, client.right, client.top + 1}, kEdgeColour);
     const std::vector<BarButton> buttons = Buttons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
@@ -157,7 +156,6 @@ class MenuBar {
       // A thin divider after each button.
       FillColour(dc, RECT{button.rect.right - 1, 5, button.rect.right, kMenuBarHeight - 4}, kEdgeColour);
     }
-    EndPaint(window_, &ps);
   }
 
   void Destroyed() {

@@ -129,16 +129,13 @@ void ButtonControl::UncheckRestOfGroup() const {
 }
 
 void ButtonControl::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window_, &ps);
+  PaintScope paint(window_, kControlPaper);
+  HDC dc = paint.dc();
   if (!dc) return;
-  RECT client{0, 0, 0, 0};
-  GetClientRect(window_, &client);
-  FillColour(dc, client, kControlPaper);
+  const RECT& client = paint.client();
   if (Kind() == BS_GROUPBOX) PaintGroupBox(dc, client);
   else if (IsRadio() || IsCheckBox()) PaintMark(dc, client);
   else PaintPushButton(dc, client);
-  EndPaint(window_, &ps);
 }
 
 // A frame whose top edge runs through the middle of the caption's line,

@@ -16,6 +16,16 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
   DeleteObject(brush);
 }
 
+PaintScope::PaintScope(HWND window, COLORREF background) : window_(window), dc_(BeginPaint(window, &ps_)) {
+  if (!dc_) return;
+  GetClientRect(window_, &client_);
+  FillColour(dc_, client_, background);
+}
+
+PaintScope::~PaintScope() {
+  if (dc_) EndPaint(window_, &ps_);
+}
+
 void FrameColour(HDC dc, const RECT& rect, COLORREF colour) {
   if (IsEmpty(rect)) return;
   FillColour(dc, RECT{rect.left, rect.top, rect.right, rect.top + 1}, colour);

@@ -1,6 +1,6 @@
 // How the platform's controls look: black on white in the system font,
 // grey when disabled, one-pixel frames. Shared by the button, static and
-// trackbar controls.
+// trackbar controls, the edit control, the popup menu and the menu bar.
 #pragma once
 
 #include <string>
@@ -22,6 +22,26 @@ void FrameColour(HDC dc, const RECT& rect, COLORREF colour);
 
 // A circle's outline (and, when filled, its inside) in a square box.
 void DrawCircle(HDC dc, const RECT& box, COLORREF colour, bool filled);
+
+// One WM_PAINT: BeginPaint when made, the client area filled with the
+// window's background, EndPaint when it goes. dc() is null, and nothing
+// is to be drawn, when the window cannot be painted.
+class PaintScope {
+ public:
+  PaintScope(HWND window, COLORREF background);
+  ~PaintScope();
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+
+  HDC dc() const { return dc_; }
+  const RECT& client() const { return client_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+  RECT client_{0, 0, 0, 0};
+};
 
 // The window's text now.
 std::u16string WindowText(HWND window);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/gdi/FontEngine.h"
+#include "platform/user/ControlDrawing.h"
 #include "platform/user/ControlState.h"
 #include "platform/user/WindowManager.h"
 
@@ -219,12 +220,10 @@ LRESULT EditControl::LineLength(WPARAM index) const {
 }
 
 void EditControl::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window_, &ps);
+  PaintScope paint(window_, kControlPaper);
+  HDC dc = paint.dc();
   if (!dc) return;
-  RECT client{0, 0, 0, 0};
-  GetClientRect(window_, &client);
-  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  const RECT& client = paint.client();
   HGDIOBJ previous = font_ ? SelectObject(dc, font_) : nullptr;
   SetTextColor(dc, kTextColour);
   SetBkMode(dc, TRANSPARENT);
@@ -241,7 +240,6 @@ void EditControl::Paint() {
     PatBlt(dc, XOf(line, caret_), static_cast<int>(line) * lineHeight_, 1, lineHeight_, BLACKNESS);
   }
   if (previous) SelectObject(dc, previous);
-  EndPaint(window_, &ps);
 }
 
 void EditControl::Relayout() {

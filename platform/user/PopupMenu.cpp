@@ -176,14 +176,11 @@ class PopupMenu {
   }
 
   void Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window_, &ps);
-    RECT client{0, 0, 0, 0};
-    GetClientRect(window_, &client);
-    FillColour(dc, client, kControlPaper);
-    FrameColour(dc, client, kControlInk);
+    PaintScope paint(window_, kControlPaper);
+    HDC dc = paint.dc();
+    if (!dc) return;
+    FrameColour(dc, paint.client(), kControlInk);
     for (std::size_t i = 0; i < rows_.size(); ++i) PaintRow(dc, rows_[i], static_cast<int>(i) == highlight_);
-    EndPaint(window_, &ps);
   }
 
   static void PaintRow(HDC dc, const Row& row, bool highlighted) {

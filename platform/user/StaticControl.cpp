@@ -36,18 +36,14 @@ class StaticControl {
   DWORD Style() const { return static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)); }
 
   void Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window_, &ps);
+    PaintScope paint(window_, kControlPaper);
+    HDC dc = paint.dc();
     if (!dc) return;
-    RECT client{0, 0, 0, 0};
-    GetClientRect(window_, &client);
-    FillColour(dc, client, kControlPaper);
     if ((Style() & SS_TYPEMASK) == SS_ICON) {
       if (icon_) DrawIcon(dc, 0, 0, icon_);
     } else {
-      DrawControlText(dc, WindowText(window_), client, TextFormat(), InkOf(window_));
+      DrawControlText(dc, WindowText(window_), paint.client(), TextFormat(), InkOf(window_));
     }
-    EndPaint(window_, &ps);
   }
 
   UINT TextFormat() const {

@@ -37,25 +37,11 @@ bool TimerTable::Kill(HWND window, UINT_PTR id) {
 }
 
 void TimerTable::KillAllOf(HWND window) {
-  for (auto it = timers_.begin(); it != timers_.end();) {
-    if (it->first.window == window) {
-      Cancel(it->second);
-      it = timers_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  KillWhere([window](const TimerKey& key, const Timer&) { return key.window == window; });
 }
 
 void TimerTable::KillAllOfThread(std::thread::id thread) {
-  for (auto it = timers_.begin(); it != timers_.end();) {
-    if (it->second.thread == thread) {
-      Cancel(it->second);
-      it = timers_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  KillWhere([thread](const TimerKey&, const Timer& timer) { return timer.thread == thread; });
 }
 
 std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t generation) {

@@ -93,6 +93,18 @@ class TimerTable {
   hw::Clock::Micros JoinLater(const Timer& timer, hw::Clock::Micros due) const;
   void WaitForMe(const Timer& timer, hw::Clock::Micros due);
   void Cancel(Timer& timer);
+  // Cancels and forgets every timer the predicate picks.
+  template <class Picks>
+  void KillWhere(Picks picks) {
+    for (auto it = timers_.begin(); it != timers_.end();) {
+      if (picks(it->first, it->second)) {
+        Cancel(it->second);
+        it = timers_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
 
   DueHandler onDue_;
   std::map<TimerKey, Timer> timers_;

@@ -110,12 +110,11 @@ class TrackbarControl {
   }
 
   void Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window_, &ps);
+    PaintScope paint(window_, kControlPaper);
+    HDC dc = paint.dc();
     if (!dc) return;
-    const RECT client = Client();
+    const RECT& client = paint.client();
     const COLORREF ink = InkOf(window_);
-    FillColour(dc, client, kControlPaper);
     const bool ticks = (GetWindowLongW(window_, GWL_STYLE) & TBS_AUTOTICKS) != 0 && max_ - min_ <= kMostTicks;
     const int middle = (client.bottom - (ticks ? kTickLength + 1 : 0)) / 2;
     FrameColour(dc, RECT{ChannelLeft(), middle - kChannelHeight / 2, ChannelRight() + 1, middle + kChannelHeight / 2},
@@ -128,7 +127,6 @@ class TrackbarControl {
     const RECT thumb{x - kThumbWidth / 2, 1, x + kThumbWidth / 2 + 1, client.bottom - (ticks ? kTickLength + 1 : 1)};
     FillColour(dc, thumb, dragging_ ? ink : kControlPaper);
     FrameColour(dc, thumb, ink);
-    EndPaint(window_, &ps);
   }
 
   void Redraw() const { InvalidateRect(window_, nullptr, TRUE); }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/Host.h"
+#include "tests/support/HostRun.h"
 
 namespace e2e {
 
@@ -38,10 +38,7 @@ inline std::string Tap(At at) { return "tap " + std::to_string(at.x) + " " + std
 class OndrelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("ondrel-e2e-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = hosttest::FreshTestFolder("ondrel-e2e-");
   }
 
   // Runs Ondrel with the script; extra options before it.
@@ -52,12 +49,7 @@ class OndrelTest : public ::testing::Test {
     args.insert(args.end(), extra.begin(), extra.end());
     return RunArgs(args);
   }
-  int RunArgs(const std::vector<std::string>& args) {
-    std::vector<std::string_view> views(args.begin(), args.end());
-    out_.str("");
-    err_.str("");
-    return host::RunHost(views, out_, err_);
-  }
+  int RunArgs(const std::vector<std::string>& args) { return hosttest::RunHost(args, out_, err_); }
 
   // The JSON lines the script's dumps printed.
   std::vector<nlohmann::json> Dumps() const {
@@ -72,9 +64,8 @@ class OndrelTest : public ::testing::Test {
   std::string Registry() {
     fs::path reg = dir_ / "export.reg";
     std::ostringstream out, err;
-    std::vector<std::string> args = {"--root", Root().string(), "--export-registry", reg.string()};
-    std::vector<std::string_view> views(args.begin(), args.end());
-    EXPECT_EQ(host::RunHost(views, out, err), 0) << err.str();
+    EXPECT_EQ(hosttest::RunHost({"--root", Root().string(), "--export-registry", reg.string()}, out, err), 0)
+        << err.str();
     std::ifstream in(reg, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -84,9 +75,8 @@ class OndrelTest : public ::testing::Test {
     fs::path reg = dir_ / "import.reg";
     std::ofstream(reg, std::ios::binary) << regText;
     std::ostringstream out, err;
-    std::vector<std::string> args = {"--root", Root().string(), "--import-registry", reg.string()};
-    std::vector<std::string_view> views(args.begin(), args.end());
-    ASSERT_EQ(host::RunHost(views, out, err), 0) << err.str();
+    ASSERT_EQ(hosttest::RunHost({"--root", Root().string(), "--import-registry", reg.string()}, out, err), 0)
+        << err.str();
   }
 
   fs::path Root() const { return dir_ / "root"; }

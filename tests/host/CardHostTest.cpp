@@ -5,18 +5,13 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "host/Host.h"
+#include "tests/support/HostRun.h"
 
 namespace {
 
 class CardHostTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           ("cardhost-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
+  void SetUp() override { dir_ = hosttest::FreshTestFolder("cardhost-"); }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::filesystem::path Write(const std::string& name, const std::string& text) {
@@ -24,11 +19,8 @@ class CardHostTest : public ::testing::Test {
     return dir_ / name;
   }
   int Run(std::vector<std::string> args) {
-    out_.str("");
-    err_.str("");
     args.insert(args.begin(), {"--headless", "--root", (dir_ / "root").string()});
-    std::vector<std::string_view> views(args.begin(), args.end());
-    return host::RunHost(views, out_, err_);
+    return hosttest::RunHost(args, out_, err_);
   }
   std::vector<nlohmann::json> Dumps() const {
     std::vector<nlohmann::json> dumps;

@@ -7,6 +7,7 @@
 
 #include "host/Host.h"
 #include "host/Provisioning.h"
+#include "tests/support/HostRun.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Registry.h"
 #include "windows.h"
@@ -24,12 +25,7 @@ class HostTest : public ::testing::Test {
     std::filesystem::create_directories(files_);
   }
 
-  int Run(std::vector<std::string> args) {
-    out_.str("");
-    err_.str("");
-    std::vector<std::string_view> views(args.begin(), args.end());
-    return host::RunHost(views, out_, err_);
-  }
+  int Run(const std::vector<std::string>& args) { return hosttest::RunHost(args, out_, err_); }
 
   std::filesystem::path Write(const std::string& name, const std::string& text) {
     auto path = files_ / name;

@@ -7,18 +7,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/Host.h"
+#include "tests/support/HostRun.h"
 
 namespace {
 
 class WindowProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           ("window-program-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
+  void SetUp() override { dir_ = hosttest::FreshTestFolder("window-program-"); }
 
   int Run(const std::string& script, bool withProgram = true) {
     std::ofstream(dir_ / "script.txt") << script;
@@ -28,10 +23,7 @@ class WindowProgramTest : public ::testing::Test {
       args.push_back("--program");
       args.push_back(WINDOW_MODULE_PATH);
     }
-    std::vector<std::string_view> views(args.begin(), args.end());
-    out_.str("");
-    err_.str("");
-    return host::RunHost(views, out_, err_);
+    return hosttest::RunHost(args, out_, err_);
   }
 
   std::vector<std::string> Lines() const {
@@ -85,8 +77,7 @@ TEST_F(WindowProgramTest, AProgramThatCannotBeLoadedIsReported) {
   std::ofstream(dir_ / "script.txt") << "dump\n";
   std::vector<std::string> args = {"--headless", "--no-card", "--root", (dir_ / "root").string(),
                                    "--program", (dir_ / "missing.so").string()};
-  std::vector<std::string_view> views(args.begin(), args.end());
-  EXPECT_EQ(host::RunHost(views, out_, err_), 1);
+  EXPECT_EQ(hosttest::RunHost(args, out_, err_), 1);
   EXPECT_NE(err_.str().find("missing.so"), std::string::npos) << err_.str();
 }
 

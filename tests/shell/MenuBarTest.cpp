@@ -71,12 +71,6 @@ class MenuBarTest : public UserTest {
     return info.hwndMB;
   }
 
-  void Tap(LONG x, LONG y) {
-    ce::SystemInput().PenDown(x, y);
-    ce::SystemInput().PenUp(x, y);
-    Drain();
-  }
-
   std::vector<WPARAM> Commands() const {
     std::vector<WPARAM> ids;
     for (const Seen& s : SeenOf(WM_COMMAND))

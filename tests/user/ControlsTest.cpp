@@ -18,13 +18,6 @@ class ControlsTest : public UserTest {
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   }
 
-  // Taps a screen point with the pen and lets the messages run.
-  void Tap(int x, int y) {
-    ce::SystemInput().PenDown(x, y);
-    ce::SystemInput().PenUp(x, y);
-    Drain();
-  }
-
   static COLORREF ScreenPixel(int x, int y) {
     HDC screen = GetDC(nullptr);
     const COLORREF colour = GetPixel(screen, x, y);

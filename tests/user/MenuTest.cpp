@@ -183,11 +183,6 @@ class PopupMenuTest : public UserTest {
     const int tops[] = {2, 24, 31, 53};
     return rect_.top + tops[row] + 11;
   }
-  void Tap(LONG x, LONG y) {
-    ce::SystemInput().PenDown(x, y);
-    ce::SystemInput().PenUp(x, y);
-    Drain();
-  }
   std::vector<WPARAM> Commands() const {
     std::vector<WPARAM> ids;
     for (const Seen& s : SeenOf(WM_COMMAND)) ids.push_back(s.wParam);

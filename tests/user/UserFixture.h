@@ -72,6 +72,13 @@ class UserTest : public ::testing::Test {
     }
   }
 
+  // Taps a screen point with the pen and lets the messages run.
+  void Tap(int x, int y) {
+    ce::SystemInput().PenDown(x, y);
+    ce::SystemInput().PenUp(x, y);
+    Drain();
+  }
+
   std::vector<Seen> SeenOf(UINT message) const {
     std::vector<Seen> out;
     for (const Seen& s : seen_)
