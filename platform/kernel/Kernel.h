@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "clock/Clock.h"
-#include "display/Panel.h"
+#include "hardware/clock/Clock.h"
+#include "hardware/display/Panel.h"
 
 namespace ce {
 
