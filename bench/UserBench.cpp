@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "hardware/frontend/WindowFrontEnd.h"
-#include "platform/kernel/Kernel.h"
+#include "tests/support/Devices.h"
 #include "platform/user/Desktop.h"
 #include "windows.h"
 
@@ -21,8 +21,7 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 
 // PostMessageW, then PeekMessageW and DispatchMessageW: one message round.
 void BM_PostAndDispatch(benchmark::State& state) {
-  hw::Clock clock(hw::Clock::Mode::Virtual);
-  ce::SetSystemClock(&clock);
+  TestDevices devices;
   WNDCLASSW wc{};
   wc.lpfnWndProc = CountingProc;
   wc.lpszClassName = u"BenchWindow";
@@ -41,7 +40,6 @@ void BM_PostAndDispatch(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
   ce::DestroyThreadWindows();
   UnregisterClassW(u"BenchWindow", nullptr);
-  ce::SetSystemClock(nullptr);
 }
 BENCHMARK(BM_PostAndDispatch);
 

@@ -52,8 +52,6 @@ void DestroyThreadWindows() {
   queue.quit = false;
 }
 
-void SetSystemInput(hw::InputDevice* device) { WindowManager::Get().SetInput(device); }
-hw::InputDevice& SystemInput() { return WindowManager::Get().input(); }
 void SetRaiseHandler(std::function<void()> handler) { WindowManager::Get().SetRaiseHandler(std::move(handler)); }
 int AddIdleHook(std::function<void()> hook) { return WindowManager::Get().AddIdleHook(std::move(hook)); }
 void RemoveIdleHook(int id) { WindowManager::Get().RemoveIdleHook(id); }
