@@ -46,7 +46,7 @@ std::vector<std::string> ProgramsRunningOn(const std::filesystem::path& root) {
   const std::filesystem::path previous = ce::DeviceRoot();
   ce::SetDeviceRoot(root);
   std::vector<std::string> programs;
-  for (const ce::RemoteWindow& window : ce::DeviceWindows::Get().OthersWindows()) {
+  for (const ce::RemoteWindow& window : ce::DeviceWindows::Instance().OthersWindows()) {
     if (!window.program.empty() && std::find(programs.begin(), programs.end(), window.program) == programs.end())
       programs.push_back(window.program);
   }

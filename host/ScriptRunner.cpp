@@ -221,7 +221,7 @@ RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out,
   player.Start();
   RunResult result;
   if (settings.program) {
-    ce::DeviceWindows& windows = ce::DeviceWindows::Get();
+    ce::DeviceWindows& windows = ce::DeviceWindows::Instance();
     const std::size_t published = windows.PublishedCount(), raised = windows.RaisedCount();
     ce::ProgramRun run = ce::RunProgram(*settings.program);
     programRunning = false;

@@ -39,7 +39,7 @@ void AttachDevices(const Devices& devices) {
   g_panel = devices.panel;
   g_speaker = devices.speaker;
   if (devices.input) {
-    devices.input->SetListener([] { WindowManager::Get().WakeAll(); });
+    devices.input->SetListener([] { WindowManager::Instance().WakeAll(); });
     g_input = devices.input;
   }
   if (devices.sdHost) {

@@ -1,6 +1,12 @@
 // The state the platform's kernel shares between its modules: the folder
 // that is the device's file system. The host sets it when it boots the
-// handheld; tests set their own. (The devices are in Devices.h.)
+// handheld; tests set their own.
+//
+// Elsewhere the platform keeps to one pattern: each process-wide object
+// of its own is reached through the static Instance() of its class, made
+// on first use (WindowManager::Instance(), KernelHandles::Instance()); the
+// devices it is lent are reached only through the attach record,
+// Attached (Devices.h).
 #pragma once
 
 #include <filesystem>

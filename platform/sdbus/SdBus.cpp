@@ -35,15 +35,21 @@ bool IsHandleRecord(SD_DEVICE_HANDLE handle) {
          std::less<>()(record, handleRecords.data() + handleRecords.size());
 }
 
-LiveObjects& BusDevices() {
-  static LiveObjects devices("SD bus devices");
-  return devices;
-}
+class BusDevices : public LiveObjects {
+ public:
+  static BusDevices& Instance() {
+    static BusDevices devices;
+    return devices;
+  }
+
+ private:
+  BusDevices() : LiveObjects("SD bus devices") {}
+};
 
 }  // namespace
 
-BusDevice::BusDevice(BusDeviceHandle* slot) : handle(slot) { BusDevices().Made(); }
-BusDevice::~BusDevice() { BusDevices().Gone(); }
+BusDevice::BusDevice(BusDeviceHandle* slot) : handle(slot) { BusDevices::Instance().Made(); }
+BusDevice::~BusDevice() { BusDevices::Instance().Gone(); }
 
 SdBus::SdBus(hw::SdHost& host) : host_(host), gone_(std::make_shared<BusDevice>(nullptr)) {
   gone_->removed = true;

@@ -25,7 +25,7 @@ std::u16string FoldName(std::u16string_view name) {
 
 DWORD MessageTime() { return static_cast<DWORD>(Attached::Clock().NowMs()); }
 
-WindowManager& WindowManager::Get() {
+WindowManager& WindowManager::Instance() {
   static WindowManager manager;
   return manager;
 }
@@ -236,7 +236,7 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
                              const std::function<bool()>& stop) {
   // A program that asks for its messages has made the windows it meant to,
   // and is done with what it stored so far.
-  DeviceWindows::Get().ReleaseClaim();
+  DeviceWindows::Instance().ReleaseClaim();
   CommitRegistryWrites();
   const std::thread::id thread = std::this_thread::get_id();
   std::unique_lock lock(mutex_);
@@ -302,7 +302,7 @@ void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue
 }
 
 void WindowManager::Idle() {
-  if (auto raise = DeviceWindows::Get().TakeRaiseRequest()) {
+  if (auto raise = DeviceWindows::Instance().TakeRaiseRequest()) {
     HWND handle = reinterpret_cast<HWND>(*raise);
     bool known;
     {
@@ -446,7 +446,7 @@ bool WindowManager::Destroy(HWND handle) {
   for (const WindowPtr& w : subtree) {  // children first
     timers_.KillAllOf(w->handle);
     router_.Forget(w->handle);
-    if (!w->IsChild()) DeviceWindows::Get().Withdraw(w->handle);
+    if (!w->IsChild()) DeviceWindows::Instance().Withdraw(w->handle);
     for (auto& [thread, queue] : queues_) std::erase_if(queue->input, [&](const MSG& m) { return m.hwnd == w->handle; });
     tree_.Remove(w->handle);
   }

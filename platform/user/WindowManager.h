@@ -35,7 +35,7 @@ struct MessageQueue {
 
 class WindowManager {
  public:
-  static WindowManager& Get();
+  static WindowManager& Instance();
 
   // Top-level windows made with CW_USEDEFAULT fill the screen below the
   // navigation bar.
