@@ -7,9 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "hardware/display/Panel.h"
 #include "platform/gdi/WindowArea.h"
-#include "platform/kernel/Kernel.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 namespace {
@@ -19,7 +18,6 @@ namespace {
 class Screen {
  public:
   Screen() {
-    ce::SetSystemPanel(&panel_);
     previous_ = ce::SetWindowAreaProvider([](HWND) {
       ce::WindowArea area;
       area.alive = true;
@@ -33,13 +31,12 @@ class Screen {
   ~Screen() {
     ReleaseDC(window(), dc_);
     ce::SetWindowAreaProvider(std::move(previous_));
-    ce::SetSystemPanel(nullptr);
   }
   static HWND window() { return reinterpret_cast<HWND>(std::uintptr_t(0x4242)); }
   HDC dc() const { return dc_; }
 
  private:
-  hw::Panel panel_;
+  TestDevices devices_;  // the screen's panel
   ce::WindowAreaProvider previous_;
   HDC dc_ = nullptr;
 };

@@ -1,9 +1,19 @@
 #include "host/CardSlot.h"
 
 #include "host/SceneFile.h"
+#include "platform/kernel/Devices.h"
 #include "platform/sdbus/SdBus.h"
 
 namespace host {
+namespace {
+
+// Returns once the platform's bus driver has dealt with every slot change
+// so far.
+void WaitForBusDriver() {
+  if (ce::SdBus* bus = ce::Attached::Bus()) bus->WaitIdle();
+}
+
+}  // namespace
 
 CardSlot::CardSlot(hw::Clock& clock, hw::Scene scene, std::uint64_t seed)
     : sdHost_(std::make_unique<hw::SdHost>(clock)),
@@ -21,26 +31,23 @@ std::unique_ptr<CardSlot> CardSlot::Create(hw::Clock& clock, const std::optional
       return nullptr;
     }
   }
-  slot->bus_ = std::make_unique<ce::SdBus>(*slot->sdHost_);
   return slot;
 }
 
 CardSlot::~CardSlot() {
-  // The driver goes before the bus, as when the card is pulled.
   Remove();
-  bus_.reset();
   sdHost_->trace().SetFile({});
 }
 
 std::string CardSlot::Insert() {
   if (!sdHost_->Insert(card_)) return "the tuner card is already in the slot";
-  bus_->WaitIdle();
+  WaitForBusDriver();
   return {};
 }
 
 std::string CardSlot::Remove() {
   if (!sdHost_->Remove()) return "the slot is already empty";
-  bus_->WaitIdle();
+  WaitForBusDriver();
   return {};
 }
 

@@ -1,9 +1,9 @@
-// The handheld's SD slot as the host wires it: the host controller with
-// its bus trace, the platform's SD bus driver on top, and the FM tuner
-// card that goes in and out of the slot. Insertion and removal return only
-// when the platform has fully handled them (driver loaded and its
-// load-time image on the chip, or driver unloaded), so scripted runs are
-// deterministic.
+// The handheld's SD slot: the host controller with its bus trace and the
+// FM tuner card that goes in and out of the slot. The platform's SD bus
+// driver runs on the host controller once the handheld has attached it.
+// Insertion and removal return only when the platform has fully handled
+// them (driver loaded and its load-time image on the chip, or driver
+// unloaded), so scripted runs are deterministic.
 #pragma once
 
 #include <filesystem>
@@ -13,10 +13,6 @@
 
 #include "hardware/cards/RadioCard.h"
 #include "hardware/sd/SdHost.h"
-
-namespace ce {
-class SdBus;
-}
 
 namespace host {
 
@@ -46,7 +42,6 @@ class CardSlot {
 
   std::unique_ptr<hw::SdHost> sdHost_;
   std::shared_ptr<hw::RadioCard> card_;
-  std::unique_ptr<ce::SdBus> bus_;
 };
 
 }  // namespace host

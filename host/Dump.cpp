@@ -6,7 +6,6 @@
 
 #include "host/CardSlot.h"
 #include "host/Handheld.h"
-#include "platform/kernel/Kernel.h"
 #include "platform/kernel/Utf.h"
 #include "platform/shell/Power.h"
 #include "platform/user/Desktop.h"
@@ -87,7 +86,7 @@ std::string DumpState(Handheld& handheld) {
   nlohmann::ordered_json state;
   state["t"] = handheld.clock().NowMs();
   state["card"] = CardState(handheld.cardSlot());
-  state["backlight"] = ce::SystemPanel().backlight();
+  state["backlight"] = handheld.panel().backlight();
   // What the speaker played over the last 100 ms.
   state["speaker"] = {{"level_dbfs", std::round(handheld.speaker().LevelDbfs(handheld.clock().NowUs()) * 10) / 10}};
   state["windows"] = WindowList();

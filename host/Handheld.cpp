@@ -4,23 +4,22 @@
 
 #include "host/CardSlot.h"
 #include "host/Provisioning.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Registry.h"
 #include "platform/shell/NavBar.h"
-#include "platform/sound/Sound.h"
-#include "platform/user/Desktop.h"
 
 namespace host {
 
 std::filesystem::path RegistryFileOf(const std::filesystem::path& root) { return root / "registry.db"; }
 
-Handheld::Handheld(const HandheldConfig& config)
-    : clock_(config.virtualTime ? hw::Clock::Mode::Virtual : hw::Clock::Mode::Real), root_(config.root) {}
-
 std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::string& error) {
-  std::unique_ptr<Handheld> handheld(new Handheld(config));
+  std::unique_ptr<Handheld> handheld(new Handheld());
+  if (config.window) handheld->OpenWindow(*config.window);
+  handheld->clock_ =
+      std::make_unique<hw::Clock>(handheld->window_ ? hw::Clock::Mode::Real : hw::Clock::Mode::Virtual);
   // A bad scene or trace file stops the boot before the root is touched.
-  handheld->cardSlot_ = CardSlot::Create(handheld->clock_, config.scene, config.busTrace, config.seed, error);
+  handheld->cardSlot_ = CardSlot::Create(*handheld->clock_, config.scene, config.busTrace, config.seed, error);
   if (!handheld->cardSlot_) return nullptr;
   std::error_code ec;
   std::filesystem::create_directories(config.root, ec);
@@ -30,22 +29,9 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
     return nullptr;
   }
   handheld->root_ = std::filesystem::absolute(config.root);
-  ce::SetSystemClock(&handheld->clock_);
-  ce::SystemInput().SetClock(&handheld->clock_);  // the keypad repeats held keys on it
-  ce::SetDeviceRoot(handheld->root_);
-  if (auto mountError = ce::MountRegistry(RegistryFileOf(handheld->root_))) {
-    error = *mountError;
-    return nullptr;
-  }
-  handheld->registryMounted_ = true;
-  ProvisioningResult provisioning = Provisioner().Run();
-  if (!provisioning.error.empty()) {
-    error = "cannot prepare the device root " + handheld->root_.string() + ": " + provisioning.error;
-    return nullptr;
-  }
-  handheld->provisioned_ = std::move(provisioning.performed);
-  handheld->speaker_.SetStream(handheld->cardSlot_->audio());
-  ce::SetSystemSpeaker(&handheld->speaker_);
+  handheld->AttachDevices();
+  error = handheld->StartSystem();
+  if (!error.empty()) return nullptr;
   // Booting ends with the card set up, when it is in the slot.
   if (config.cardInserted) handheld->cardSlot_->Insert();
   ce::ShowNavigationBar();
@@ -53,15 +39,43 @@ std::unique_ptr<Handheld> Handheld::Boot(const HandheldConfig& config, std::stri
   return handheld;
 }
 
+void Handheld::OpenWindow(const HandheldWindow& window) {
+  window_ = hw::WindowFrontEnd::Open(panel_, input_, window.scale, window.hooks, windowRefusal_);
+}
+
+void Handheld::AttachDevices() {
+  input_.SetClock(clock_.get());               // the keypad repeats held keys on it
+  speaker_.SetStream(cardSlot_->audio());      // the card's sound, silent while it is out
+  ce::AttachDevices(ce::Devices{.clock = clock_.get(),
+                                .panel = &panel_,
+                                .input = &input_,
+                                .speaker = &speaker_,
+                                .sdHost = &cardSlot_->sdHost()});
+  attached_ = true;
+}
+
+// The device root's file system and registry, made ready on first use.
+// Returns an error message, empty on success.
+std::string Handheld::StartSystem() {
+  ce::SetDeviceRoot(root_);
+  if (auto mountError = ce::MountRegistry(RegistryFileOf(root_))) return *mountError;
+  registryMounted_ = true;
+  ProvisioningResult provisioning = Provisioner().Run();
+  if (!provisioning.error.empty())
+    return "cannot prepare the device root " + root_.string() + ": " + provisioning.error;
+  provisioned_ = std::move(provisioning.performed);
+  return {};
+}
+
 Handheld::~Handheld() {
+  window_.reset();  // nobody at the desktop touches the device any more
   if (navigationBar_) ce::HideNavigationBar();
-  if (ce::SystemSpeakerIs(&speaker_)) ce::SetSystemSpeaker(nullptr);
-  speaker_.SetStream(nullptr);
-  cardSlot_.reset();  // unloads the driver while the registry is still there
+  if (cardSlot_) cardSlot_->Remove();  // unloads the driver while the registry is still there
   if (registryMounted_) ce::UnmountRegistry();
   ce::SetDeviceRoot({});
-  ce::SystemInput().SetClock(nullptr);
-  ce::SetSystemClock(nullptr);
+  if (attached_) ce::DetachDevices();
+  speaker_.SetStream(nullptr);
+  input_.SetClock(nullptr);
 }
 
 }  // namespace host

@@ -46,7 +46,7 @@ std::vector<std::string> ProgramsRunningOn(const std::filesystem::path& root) {
   const std::filesystem::path previous = ce::DeviceRoot();
   ce::SetDeviceRoot(root);
   std::vector<std::string> programs;
-  for (const ce::RemoteWindow& window : ce::DeviceWindows::Get().OthersWindows()) {
+  for (const ce::RemoteWindow& window : ce::DeviceWindows::Instance().OthersWindows()) {
     if (!window.program.empty() && std::find(programs.begin(), programs.end(), window.program) == programs.end())
       programs.push_back(window.program);
   }
@@ -106,6 +106,37 @@ void Report(const Handheld& handheld, std::ostream& out) {
   }
 }
 
+// What the host wires to the handheld's desktop window for a run, undone
+// when the run ends: the window comes forward when another program asks,
+// message boxes appear on the screen and wait for the user, and F5 pulls
+// or inserts the card on the program's thread. Nothing headless.
+class WindowWiring {
+ public:
+  WindowWiring(hw::WindowFrontEnd* window, Handheld& handheld, std::atomic<bool>& cardToggle) : window_(window) {
+    if (!window_) return;
+    ce::SetRaiseHandler([window] { window->Raise(); });
+    ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);
+    cardHook_ = ce::AddIdleHook([&cardToggle, &handheld] {
+      if (!cardToggle.exchange(false)) return;
+      CardSlot& slot = handheld.cardSlot();
+      std::string error = slot.Present() ? slot.Remove() : slot.Insert();
+      if (!error.empty()) ce::LogLine("ondrel: " + error);
+    });
+  }
+  ~WindowWiring() {
+    if (!window_) return;
+    ce::RemoveIdleHook(cardHook_);
+    ce::SetRaiseHandler({});
+    ce::SetMessageBoxPresenter({});
+  }
+  WindowWiring(const WindowWiring&) = delete;
+  WindowWiring& operator=(const WindowWiring&) = delete;
+
+ private:
+  hw::WindowFrontEnd* window_;
+  int cardHook_ = 0;
+};
+
 }  // namespace
 
 int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
@@ -146,22 +177,18 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   CloseRequest close;
   SignalCatcher signals([&close] { close.Request(); });
   std::atomic<bool> cardToggle = false;
-  std::unique_ptr<hw::WindowFrontEnd> frontEnd;
+  HandheldConfig config;
+  config.root = options.root.value_or(DefaultDeviceRoot());
   if (!options.headless && (program || options.script)) {
-    std::string whyNot;
-    hw::FrontEndHooks hooks;
-    hooks.onClose = [&close] { close.Request(); };
-    hooks.onCardToggle = [&cardToggle] {
+    HandheldWindow window;
+    window.scale = options.scale;
+    window.hooks.onClose = [&close] { close.Request(); };
+    window.hooks.onCardToggle = [&cardToggle] {
       cardToggle = true;
       ce::WakeMessageLoops();
     };
-    frontEnd = hw::WindowFrontEnd::Open(ce::SystemPanel(), ce::SystemInput(), options.scale, hooks, whyNot);
-    if (!frontEnd) out << "ondrel: no window: " << whyNot << "; running headless instead\n";
+    config.window = window;
   }
-
-  HandheldConfig config;
-  config.root = options.root.value_or(DefaultDeviceRoot());
-  config.virtualTime = !frontEnd;
   config.cardInserted = !options.noCard;
   config.scene = options.scene;
   config.busTrace = options.trace;
@@ -169,6 +196,10 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   std::string bootError;
   std::unique_ptr<Handheld> handheld = Handheld::Boot(config, bootError);
   if (!handheld) return Fail(err, bootError);
+  if (!handheld->windowRefusal().empty())
+    out << "ondrel: no window: " << handheld->windowRefusal() << "; running headless instead\n";
+  hw::WindowFrontEnd* const frontEnd = handheld->window();
+  WindowWiring wiring(frontEnd, *handheld, cardToggle);
 
   // What the host has to say about the run is said once the run is under
   // way; a second start that ends at once says only that.
@@ -181,19 +212,6 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   // the run ends.
   settings.closeAfterScript = !frontEnd || options.script.has_value();
   settings.userClosed = &close.requested();
-  int cardHook = 0;
-  if (frontEnd) {
-    ce::SetRaiseHandler([fe = frontEnd.get()] { fe->Raise(); });
-    // Message boxes appear on the screen and wait for the user.
-    ce::SetMessageBoxPresenter(ce::ShowMessageBoxOnScreen);
-    // F5 pulls or inserts the card, on the program's thread.
-    cardHook = ce::AddIdleHook([&cardToggle, &handheld] {
-      if (!cardToggle.exchange(false)) return;
-      CardSlot& slot = handheld->cardSlot();
-      std::string error = slot.Present() ? slot.Remove() : slot.Insert();
-      if (!error.empty()) ce::LogLine("ondrel: " + error);
-    });
-  }
   // Headless with the radio and nothing to do: the built-in tour shows
   // what the radio can do, in pictures and a recording beside the device
   // root.
@@ -222,12 +240,6 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   if (!listeners) return Fail(err, listenError);
   RunResult result = RunScript(script, *handheld, out, settings);
   listeners.reset();
-  if (frontEnd) {
-    ce::RemoveIdleHook(cardHook);
-    ce::SetRaiseHandler({});
-    ce::SetMessageBoxPresenter({});
-    frontEnd.reset();
-  }
   int status = 0;
   if (result.broughtForward)
     out << program->stem().string() << " is already running on " << handheld->root().string()

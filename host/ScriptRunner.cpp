@@ -9,7 +9,6 @@
 #include "host/Dump.h"
 #include "host/Handheld.h"
 #include "host/Screenshot.h"
-#include "platform/kernel/Kernel.h"
 #include "platform/kernel/ProgramLoader.h"
 #include "platform/user/Desktop.h"
 #include "platform/user/DeviceWindows.h"
@@ -38,7 +37,7 @@ class Runner {
     return {};
   }
   std::string operator()(const PenCmd& pen) {
-    hw::InputDevice& input = ce::SystemInput();
+    hw::InputDevice& input = handheld_.input();
     step_.input = true;
     switch (pen.kind) {
       case PenCmd::Kind::Down: input.PenDown(pen.x, pen.y); break;
@@ -47,16 +46,17 @@ class Runner {
       case PenCmd::Kind::Tap:
         input.PenDown(pen.x, pen.y);
         step_.delayMs = kTapMs;
-        step_.then = [x = pen.x, y = pen.y] { ce::SystemInput().PenUp(x, y); };
+        step_.then = [&input, x = pen.x, y = pen.y] { input.PenUp(x, y); };
         break;
     }
     return {};
   }
   std::string operator()(const HoldCmd& hold) {
-    ce::SystemInput().PenDown(hold.x, hold.y);
+    hw::InputDevice& input = handheld_.input();
+    input.PenDown(hold.x, hold.y);
     step_.input = true;
     step_.delayMs = hold.ms;
-    step_.then = [x = hold.x, y = hold.y] { ce::SystemInput().PenUp(x, y); };
+    step_.then = [&input, x = hold.x, y = hold.y] { input.PenUp(x, y); };
     return {};
   }
   // A key, or Ctrl with a letter, pressed and released at once or held
@@ -73,10 +73,10 @@ class Runner {
         if (name == key.name) chord = {code};
     }
     if (chord.empty()) return "key: the handheld has no key '" + key.name + "'";
-    hw::InputDevice& input = ce::SystemInput();
+    hw::InputDevice& input = handheld_.input();
     for (hw::KeyCode code : chord) input.KeyDown(code);
-    auto release = [chord] {
-      for (auto it = chord.rbegin(); it != chord.rend(); ++it) ce::SystemInput().KeyUp(*it);
+    auto release = [&input, chord] {
+      for (auto it = chord.rbegin(); it != chord.rend(); ++it) input.KeyUp(*it);
     };
     step_.input = true;
     if (!key.holdMs) {
@@ -95,7 +95,7 @@ class Runner {
     // Returns once the platform has loaded or unloaded the card's driver.
     return card.insert ? handheld_.cardSlot().Insert() : handheld_.cardSlot().Remove();
   }
-  std::string operator()(const ShotCmd& shot) { return WriteScreenshot(ce::SystemPanel(), shot.file); }
+  std::string operator()(const ShotCmd& shot) { return WriteScreenshot(handheld_.panel(), shot.file); }
   std::string operator()(const SayCmd& say) {
     out_ << say.text << '\n' << std::flush;
     return {};
@@ -221,7 +221,7 @@ RunResult RunScript(const Script& script, Handheld& handheld, std::ostream& out,
   player.Start();
   RunResult result;
   if (settings.program) {
-    ce::DeviceWindows& windows = ce::DeviceWindows::Get();
+    ce::DeviceWindows& windows = ce::DeviceWindows::Instance();
     const std::size_t published = windows.PublishedCount(), raised = windows.RaisedCount();
     ce::ProgramRun run = ce::RunProgram(*settings.program);
     programRunning = false;

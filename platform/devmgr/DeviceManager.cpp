@@ -24,6 +24,7 @@ struct Loaded {
 
 class DeviceManager {
  public:
+  static DeviceManager& Instance();
   DeviceManager() : folder_(ONDREL_DRIVER_DIR) {
     SetDeviceOpener([this](std::u16string_view name, DWORD access, DWORD share) { return Open(name, access, share); });
   }
@@ -45,7 +46,7 @@ class DeviceManager {
   std::map<SD_DEVICE_HANDLE, Loaded> loaded_;
 };
 
-DeviceManager& Manager() {
+DeviceManager& DeviceManager::Instance() {
   static DeviceManager manager;
   return manager;
 }
@@ -194,8 +195,8 @@ std::vector<ActiveDevice> DeviceManager::Devices() const {
 
 }  // namespace
 
-void StartDeviceManager() { Manager(); }
-std::filesystem::path DriverFolder() { return Manager().Folder(); }
+void StartDeviceManager() { DeviceManager::Instance(); }
+std::filesystem::path DriverFolder() { return DeviceManager::Instance().Folder(); }
 
 std::u16string SdClientDriverKey(std::uint16_t manufacturer, std::uint16_t cardId, unsigned function) {
   char key[96];
@@ -217,11 +218,11 @@ std::string RegisterSdClientDriver(std::uint16_t manufacturer, std::uint16_t car
 
 bool LoadSdClientDriver(SD_DEVICE_HANDLE device, std::uint16_t manufacturer, std::uint16_t cardId,
                         unsigned function) {
-  return Manager().Load(device, SdClientDriverKey(manufacturer, cardId, function));
+  return DeviceManager::Instance().Load(device, SdClientDriverKey(manufacturer, cardId, function));
 }
 
-void UnloadSdClientDriver(SD_DEVICE_HANDLE device) { Manager().Unload(device); }
+void UnloadSdClientDriver(SD_DEVICE_HANDLE device) { DeviceManager::Instance().Unload(device); }
 
-std::vector<ActiveDevice> ActiveDevices() { return Manager().Devices(); }
+std::vector<ActiveDevice> ActiveDevices() { return DeviceManager::Instance().Devices(); }
 
 }  // namespace ce

@@ -5,7 +5,8 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiCalls.h"
 #include "platform/gdi/WindowArea.h"
-#include "platform/kernel/Kernel.h"
+#include "hardware/display/Panel.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/LastError.h"
 #include "winuser.h"
 
@@ -248,7 +249,9 @@ int WINAPI ExtEscape(HDC hdc, int iEscape, int cjInput, LPCSTR lpInData, int cjO
     std::memcpy(&v, lpInData + 4 * i, 4);
     return v;
   };
-  hw::Panel& panel = ce::SystemPanel();
+  hw::Panel* attached = ce::Attached::Panel();
+  if (!attached) return -1;  // no display to ask
+  hw::Panel& panel = *attached;
   switch (iEscape) {
     case QUERYESCSUPPORT: {
       if (!lpInData || cjInput < 4) break;

@@ -1,7 +1,8 @@
 #include "platform/gdi/DeviceContext.h"
 
 #include "platform/gdi/WindowArea.h"
-#include "platform/kernel/Kernel.h"
+#include "hardware/display/Panel.h"
+#include "platform/kernel/Devices.h"
 
 namespace ce {
 namespace {
@@ -60,15 +61,16 @@ std::optional<DeviceContext::Place> DeviceContext::Resolve() {
       return place;
     }
     case Kind::Screen: {
-      place.panel = &SystemPanel();
+      place.panel = Attached::Panel();
+      if (!place.panel) return std::nullopt;  // no screen to draw on
       place.target.surface = PanelSurface(*place.panel);
       place.target.clip = {RECT{0, 0, hw::Panel::kWidth, hw::Panel::kHeight}};
       return place;
     }
     case Kind::Window: {
       WindowArea area = WindowAreaOf(window_);
-      if (!area.alive) return std::nullopt;
-      place.panel = &SystemPanel();
+      place.panel = Attached::Panel();
+      if (!area.alive || !place.panel) return std::nullopt;
       place.target.surface = PanelSurface(*place.panel);
       const POINT at = area.clientOrigin;
       place.target.origin = at;

@@ -143,6 +143,7 @@ class HostFile : public FileObject {
 
 class DeviceOpeners {
  public:
+  static DeviceOpeners& Instance();
   void Set(DeviceOpener opener) {
     std::lock_guard lock(mutex_);
     opener_ = std::move(opener);
@@ -165,7 +166,7 @@ class DeviceOpeners {
   DeviceOpener opener_;
 };
 
-DeviceOpeners& Openers() {
+DeviceOpeners& DeviceOpeners::Instance() {
   static DeviceOpeners openers;
   return openers;
 }
@@ -213,7 +214,7 @@ std::u16string_view NameOf(LPCWSTR name) { return std::u16string_view(name); }
 
 }  // namespace
 
-void SetDeviceOpener(DeviceOpener opener) { Openers().Set(std::move(opener)); }
+void SetDeviceOpener(DeviceOpener opener) { DeviceOpeners::Instance().Set(std::move(opener)); }
 
 }  // namespace ce
 
@@ -226,7 +227,7 @@ HANDLE WINAPI CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwSha
     return ce::FailOpen(ERROR_INVALID_PARAMETER);
   }
   std::u16string_view name = ce::NameOf(lpFileName);
-  if (auto device = ce::DeviceNameOf(name)) return ce::Openers().Open(*device, dwDesiredAccess, dwShareMode);
+  if (auto device = ce::DeviceNameOf(name)) return ce::DeviceOpeners::Instance().Open(*device, dwDesiredAccess, dwShareMode);
   return ce::OpenHostFile(name, dwDesiredAccess, dwCreationDisposition, dwFlagsAndAttributes);
 }
 

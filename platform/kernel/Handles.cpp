@@ -10,7 +10,7 @@ namespace {
 // made, so the census is made first and outlives every table.
 class Census {
  public:
-  static Census& Get() {
+  static Census& Instance() {
     static Census census;
     return census;
   }
@@ -36,24 +36,24 @@ class Census {
 
 }  // namespace
 
-detail::CountedTable::CountedTable(const char* kind) : kind_(kind) { Census::Get().Join(this); }
-detail::CountedTable::~CountedTable() { Census::Get().Leave(this); }
+detail::CountedTable::CountedTable(const char* kind) : kind_(kind) { Census::Instance().Join(this); }
+detail::CountedTable::~CountedTable() { Census::Instance().Leave(this); }
 
-std::map<std::string, std::size_t> LiveHandleCounts() { return Census::Get().Counts(); }
+std::map<std::string, std::size_t> LiveHandleCounts() { return Census::Instance().Counts(); }
 
-HandleTable<KernelObject>& KernelHandles() {
-  static HandleTable<KernelObject> table("kernel objects", 0x1000, 4);
+KernelHandles& KernelHandles::Instance() {
+  static KernelHandles table;
   return table;
 }
 
 HANDLE AddKernelHandle(std::shared_ptr<KernelObject> object) {
-  return reinterpret_cast<HANDLE>(KernelHandles().Add(std::move(object)));
+  return reinterpret_cast<HANDLE>(KernelHandles::Instance().Add(std::move(object)));
 }
 
 }  // namespace ce
 
 extern "C" BOOL WINAPI CloseHandle(HANDLE hObject) {
-  auto object = ce::KernelHandles().Remove(reinterpret_cast<std::uintptr_t>(hObject));
+  auto object = ce::KernelHandles::Instance().Remove(reinterpret_cast<std::uintptr_t>(hObject));
   if (!object) {
     ce::SetThreadError(ERROR_INVALID_HANDLE);
     return FALSE;

@@ -20,6 +20,7 @@ constexpr SIZE_T kMaxBlockBytes = SIZE_T{256} << 20;
 
 class LocalHeap {
  public:
+  static LocalHeap& Instance();
   void* Allocate(SIZE_T bytes, bool zero) {
     if (bytes > kMaxBlockBytes) return nullptr;
     // A zero-byte block is still a block of its own, with its own address.
@@ -51,7 +52,7 @@ class LocalHeap {
   std::unordered_map<void*, std::unique_ptr<std::byte[]>> blocks_;
 };
 
-LocalHeap& Heap() {
+LocalHeap& LocalHeap::Instance() {
   static LocalHeap heap;
   return heap;
 }
@@ -66,14 +67,14 @@ HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes) {
     ce::SetThreadError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  void* block = ce::Heap().Allocate(uBytes, (uFlags & LMEM_ZEROINIT) != 0);
+  void* block = ce::LocalHeap::Instance().Allocate(uBytes, (uFlags & LMEM_ZEROINIT) != 0);
   if (!block) ce::SetThreadError(ERROR_NOT_ENOUGH_MEMORY);
   return block;
 }
 
 HLOCAL WINAPI LocalFree(HLOCAL hMem) {
   if (!hMem) return nullptr;
-  if (ce::Heap().Free(hMem)) return nullptr;
+  if (ce::LocalHeap::Instance().Free(hMem)) return nullptr;
   ce::SetThreadError(ERROR_INVALID_HANDLE);
   return hMem;
 }

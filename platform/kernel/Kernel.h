@@ -1,24 +1,17 @@
-// The state the platform's kernel shares between its modules: the clock
-// everything waits on and the folder that is the device's file system.
-// The host sets both when it boots the handheld; tests set their own.
+// The state the platform's kernel shares between its modules: the folder
+// that is the device's file system. The host sets it when it boots the
+// handheld; tests set their own.
+//
+// Elsewhere the platform keeps to one pattern: each process-wide object
+// of its own is reached through the static Instance() of its class, made
+// on first use (WindowManager::Instance(), KernelHandles::Instance()); the
+// devices it is lent are reached only through the attach record,
+// Attached (Devices.h).
 #pragma once
 
 #include <filesystem>
 
-#include "hardware/clock/Clock.h"
-#include "hardware/display/Panel.h"
-
 namespace ce {
-
-// The clock that Sleep, waits, timers and GetTickCount use. Until one is
-// set, a real-time clock started on first use.
-hw::Clock& SystemClock();
-void SetSystemClock(hw::Clock* clock);  // nullptr returns to the default
-
-// The panel the screen's device contexts draw on. Until one is set, a
-// panel of the platform's own (headless tests that draw need no host).
-hw::Panel& SystemPanel();
-void SetSystemPanel(hw::Panel* panel);  // nullptr returns to the default
 
 // The host folder that holds the device's file system (its "\").
 std::filesystem::path DeviceRoot();

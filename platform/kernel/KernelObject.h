@@ -17,7 +17,14 @@ class KernelObject {
   virtual void OnClose() {}
 };
 
-HandleTable<KernelObject>& KernelHandles();
+// The one table of every kernel handle.
+class KernelHandles : public HandleTable<KernelObject> {
+ public:
+  static KernelHandles& Instance();
+
+ private:
+  KernelHandles() : HandleTable("kernel objects", 0x1000, 4) {}
+};
 
 HANDLE AddKernelHandle(std::shared_ptr<KernelObject> object);
 
@@ -33,7 +40,7 @@ std::shared_ptr<T> KernelObjectOf(HANDLE handle);
 namespace ce {
 template <class T>
 std::shared_ptr<T> KernelObjectOf(HANDLE handle) {
-  auto object = std::dynamic_pointer_cast<T>(KernelHandles().Get(reinterpret_cast<std::uintptr_t>(handle)));
+  auto object = std::dynamic_pointer_cast<T>(KernelHandles::Instance().Get(reinterpret_cast<std::uintptr_t>(handle)));
   if (!object) SetThreadError(ERROR_INVALID_HANDLE);
   return object;
 }

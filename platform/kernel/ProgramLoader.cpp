@@ -27,6 +27,7 @@ using WinMainProc = int (*)(HINSTANCE, HINSTANCE, LPWSTR, int);
 // handle kept past its module's unload resolves to nothing.
 class ModuleTable {
  public:
+  static ModuleTable& Instance();
   HINSTANCE Add(std::filesystem::path path, ModuleKind kind) {
     std::lock_guard lock(mutex_);
     std::uintptr_t value = next_;
@@ -83,7 +84,7 @@ class ModuleTable {
 // Never destroyed: a module may still be held by an object that goes at
 // exit after every other static (a device manager with a driver loaded),
 // and its unload must still find the table.
-ModuleTable& Modules() {
+ModuleTable& ModuleTable::Instance() {
   static ModuleTable& table = *new ModuleTable;
   return table;
 }
@@ -140,10 +141,10 @@ std::optional<Module> Module::Load(const std::filesystem::path& path, ModuleKind
   }
   // The handle exists before the module's constructors run, so that they
   // may already ask for their instance.
-  HINSTANCE instance = Modules().Add(file, kind);
+  HINSTANCE instance = ModuleTable::Instance().Add(file, kind);
   void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
-    Modules().Remove(instance);
+    ModuleTable::Instance().Remove(instance);
     error = prefix + LoaderReason(file);
     return std::nullopt;
   }
@@ -181,7 +182,7 @@ std::optional<std::string> Module::Unload() {
   }
   // Only now: the destructors that just ran may still have asked for it.
   HINSTANCE gone = std::exchange(instance_, nullptr);
-  Modules().Remove(gone);
+  ModuleTable::Instance().Remove(gone);
   for (const auto& listener : UnloadListeners()) listener(gone);
   return warning;
 }
@@ -236,14 +237,14 @@ ProgramRun RunProgram(const std::filesystem::path& modulePath, std::u16string_vi
   return finish();
 }
 
-std::optional<std::filesystem::path> ModulePathOf(HINSTANCE instance) { return Modules().PathOf(instance); }
+std::optional<std::filesystem::path> ModulePathOf(HINSTANCE instance) { return ModuleTable::Instance().PathOf(instance); }
 
-HINSTANCE RunningProgram() { return Modules().Running(); }
+HINSTANCE RunningProgram() { return ModuleTable::Instance().Running(); }
 
 }  // namespace ce
 
 extern "C" HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
-  HMODULE module = lpModuleName ? ce::Modules().Find(lpModuleName) : ce::RunningProgram();
+  HMODULE module = lpModuleName ? ce::ModuleTable::Instance().Find(lpModuleName) : ce::RunningProgram();
   if (!module) ce::SetThreadError(ERROR_MOD_NOT_FOUND);
   return module;
 }

@@ -32,12 +32,18 @@ struct OpenKey {
   std::vector<std::string> path;  // from the root
 };
 
-HandleTable<OpenKey>& KeyHandles() {
-  // Values 2 mod 4: never equal to a kernel handle (multiples of 4) or to
-  // a predefined root, so a handle of the wrong kind never resolves.
-  static HandleTable<OpenKey> table("registry keys", 0x10002, 4);
-  return table;
-}
+// Values 2 mod 4: never equal to a kernel handle (multiples of 4) or to a
+// predefined root, so a handle of the wrong kind never resolves.
+class KeyHandles : public HandleTable<OpenKey> {
+ public:
+  static KeyHandles& Instance() {
+    static KeyHandles table;
+    return table;
+  }
+
+ private:
+  KeyHandles() : HandleTable("registry keys", 0x10002, 4) {}
+};
 
 bool IsPredefined(HKEY key) {
   return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER || key == HKEY_CLASSES_ROOT || key == HKEY_USERS;
@@ -59,7 +65,7 @@ LONG Resolve(HKEY key, Target& target) {
     target = Target{std::move(mounted), static_cast<KeyId>(root), root, {}};
     return ERROR_SUCCESS;
   }
-  auto open = KeyHandles().Get(reinterpret_cast<std::uintptr_t>(key));
+  auto open = KeyHandles::Instance().Get(reinterpret_cast<std::uintptr_t>(key));
   if (!open) return ERROR_INVALID_HANDLE;
   auto store = open->store.lock();
   // A handle from an earlier mount names nothing now.
@@ -121,7 +127,7 @@ LONG LocateSubKey(HKEY key, LPCWSTR subKey, Place& place) {
 
 HKEY AddKeyHandle(const Place& place, KeyId id) {
   return reinterpret_cast<HKEY>(
-      KeyHandles().Add(std::make_shared<OpenKey>(OpenKey{place.base.store, id, place.base.root, place.full})));
+      KeyHandles::Instance().Add(std::make_shared<OpenKey>(OpenKey{place.base.store, id, place.base.root, place.full})));
 }
 
 // A name for the caller's buffer of *count characters, terminator
@@ -269,7 +275,7 @@ LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD 
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
   if (ce::IsPredefined(hKey)) return ERROR_SUCCESS;  // the roots stay open
-  return ce::KeyHandles().Remove(reinterpret_cast<std::uintptr_t>(hKey)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+  return ce::KeyHandles::Instance().Remove(reinterpret_cast<std::uintptr_t>(hKey)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 }  // extern "C"

@@ -17,6 +17,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 class RunLog {
  public:
+  static RunLog& Instance();
   void Append(std::string line) {
     std::lock_guard lock(mutex_);
     if (file_) {
@@ -70,7 +71,7 @@ class RunLog {
   std::optional<std::string> fileError_;
 };
 
-RunLog& TheRunLog() {
+RunLog& RunLog::Instance() {
   static RunLog log;
   return log;
 }
@@ -88,14 +89,14 @@ std::string SingleLine(std::string_view text) {
   return line;
 }
 
-void LogLine(std::string_view line) { TheRunLog().Append(SingleLine(line)); }
+void LogLine(std::string_view line) { RunLog::Instance().Append(SingleLine(line)); }
 
-std::vector<std::string> RunLogLines() { return TheRunLog().Lines(); }
+std::vector<std::string> RunLogLines() { return RunLog::Instance().Lines(); }
 
-void ClearRunLog() { TheRunLog().Clear(); }
+void ClearRunLog() { RunLog::Instance().Clear(); }
 
-std::optional<std::string> SetRunLogFile(const std::filesystem::path& path) { return TheRunLog().SetFile(path); }
+std::optional<std::string> SetRunLogFile(const std::filesystem::path& path) { return RunLog::Instance().SetFile(path); }
 
-std::optional<std::string> RunLogFileError() { return TheRunLog().FileError(); }
+std::optional<std::string> RunLogFileError() { return RunLog::Instance().FileError(); }
 
 }  // namespace ce

@@ -3,7 +3,8 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/kernel/Kernel.h"
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/KernelObject.h"
 #include "winbase.h"
 
@@ -30,7 +31,7 @@ class Event : public KernelObject {
   // True when the event was (or became) signalled before the timeout. An
   // auto-reset event releases one waiter and resets itself.
   bool Wait(DWORD milliseconds) {
-    hw::Clock& clock = SystemClock();
+    hw::Clock& clock = Attached::Clock();
     std::optional<hw::Clock::Micros> deadline;
     if (milliseconds != INFINITE) deadline = clock.NowUs() + std::uint64_t{milliseconds} * 1000;
     std::unique_lock lock(mutex_);
@@ -111,8 +112,8 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
   return event->Wait(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
-void WINAPI Sleep(DWORD dwMilliseconds) { ce::SystemClock().SleepMs(dwMilliseconds); }
+void WINAPI Sleep(DWORD dwMilliseconds) { ce::Attached::Clock().SleepMs(dwMilliseconds); }
 
-DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(ce::SystemClock().NowMs()); }
+DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(ce::Attached::Clock().NowMs()); }
 
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/kernel/Devices.h"
 #include "platform/sdbus/BusDevice.h"
 #include "platform/sdbus/SdBus.h"
 
@@ -22,7 +23,7 @@ struct Target {
 // The bus and the live device behind a handle, or the status to fail with.
 Target Resolve(SD_DEVICE_HANDLE handle) {
   Target target;
-  target.bus = CurrentSdBus();
+  target.bus = Attached::Bus();
   if (target.bus) target.device = target.bus->Find(handle);
   if (!target.device) target.status = SD_API_STATUS_INVALID_HANDLE;
   else if (target.device->removed) target.status = SD_API_STATUS_DEVICE_REMOVED;
@@ -178,7 +179,7 @@ SD_API_STATUS ConnectInterrupt(SD_DEVICE_HANDLE handle, PSD_INTERRUPT_CALLBACK c
 }
 
 void DisconnectInterrupt(SD_DEVICE_HANDLE handle) {
-  SdBus* bus = CurrentSdBus();
+  SdBus* bus = Attached::Bus();
   auto device = bus ? bus->Find(handle) : nullptr;
   if (!device) return;
   std::lock_guard lock(device->mutex);

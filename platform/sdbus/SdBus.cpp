@@ -6,14 +6,12 @@
 
 #include "platform/devmgr/DeviceManager.h"
 #include "platform/kernel/HandleTable.h"
-#include "platform/kernel/Kernel.h"
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 #include "platform/sdbus/BusDevice.h"
 
 namespace ce {
 namespace {
-
-std::mutex currentMutex;
-SdBus* current = nullptr;
 
 // Client handles point into a ring of records that stay for the life of
 // the process, each holding the entry that fills a client's function
@@ -37,29 +35,29 @@ bool IsHandleRecord(SD_DEVICE_HANDLE handle) {
          std::less<>()(record, handleRecords.data() + handleRecords.size());
 }
 
-LiveObjects& BusDevices() {
-  static LiveObjects devices("SD bus devices");
-  return devices;
-}
+class BusDevices : public LiveObjects {
+ public:
+  static BusDevices& Instance() {
+    static BusDevices devices;
+    return devices;
+  }
+
+ private:
+  BusDevices() : LiveObjects("SD bus devices") {}
+};
 
 }  // namespace
 
-BusDevice::BusDevice(BusDeviceHandle* slot) : handle(slot) { BusDevices().Made(); }
-BusDevice::~BusDevice() { BusDevices().Gone(); }
-
-SdBus* CurrentSdBus() {
-  std::lock_guard lock(currentMutex);
-  return current;
-}
+BusDevice::BusDevice(BusDeviceHandle* slot) : handle(slot) { BusDevices::Instance().Made(); }
+BusDevice::~BusDevice() { BusDevices::Instance().Gone(); }
 
 SdBus::SdBus(hw::SdHost& host) : host_(host), gone_(std::make_shared<BusDevice>(nullptr)) {
   gone_->removed = true;
   StartDeviceManager();
   thread_ = std::thread([this] { Run(); });
-  {
-    std::lock_guard lock(currentMutex);
-    current = this;
-  }
+}
+
+void SdBus::Start() {
   host_.SetListener(this);
   if (host_.Card()) Post(Event::Inserted);  // a card that was in the slot at boot
 }
@@ -68,8 +66,6 @@ SdBus::~SdBus() {
   host_.SetListener(nullptr);
   Post(Event::Stop);
   thread_.join();
-  std::lock_guard lock(currentMutex);
-  if (current == this) current = nullptr;
 }
 
 void SdBus::Post(Event event) {
@@ -93,7 +89,7 @@ void SdBus::OnCardInterrupt() {
   Post(Event::Interrupt);
   // On the virtual clock time stands still until the client has handled
   // the interrupt, as a real bus would be quicker than any clock tick.
-  if (SystemClock().IsVirtual()) WaitIdle();
+  if (Attached::Clock().IsVirtual()) WaitIdle();
 }
 
 std::shared_ptr<BusDevice> SdBus::Find(SD_DEVICE_HANDLE handle) const {

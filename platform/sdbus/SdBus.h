@@ -6,6 +6,8 @@
 //     device manager unload the driver, and retires the bus device;
 //   - on a card interrupt, calls the client's interrupt callback.
 // Client drivers reach the bus through the function table of <sdcard.h>.
+// The platform makes the bus when the handheld's devices are attached, on
+// their SD host (Attached::Bus()), and retires it when they are detached.
 //
 // On the virtual clock everything a slot change or an interrupt sets off
 // is finished before the caller moves on (WaitIdle; the interrupt waits
@@ -31,6 +33,8 @@ class SdBus final : public hw::SdHostListener {
  public:
   explicit SdBus(hw::SdHost& host);
   ~SdBus() override;  // retires any device (unloading its driver) first
+  // Starts watching the host; a card already in the slot arrives now.
+  void Start();
   SdBus(const SdBus&) = delete;
   SdBus& operator=(const SdBus&) = delete;
 
@@ -66,8 +70,5 @@ class SdBus final : public hw::SdHostListener {
   std::shared_ptr<BusDevice> gone_;    // what every retired handle names
   std::thread thread_;
 };
-
-// The bus the client functions work on: the one most recently made.
-SdBus* CurrentSdBus();
 
 }  // namespace ce

@@ -6,7 +6,8 @@
 #include <mutex>
 #include <string>
 
-#include "platform/kernel/Kernel.h"
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 #include "platform/shell/ShellDialog.h"
 #include "platform/user/ControlDrawing.h"
 #include "platform/user/Desktop.h"
@@ -27,12 +28,12 @@ class NavigationBar {
   NavigationBar() {
     // In virtual time the day starts at noon, so every run shows the
     // same; in real time the host's clock gives the time of day.
-    if (!SystemClock().IsVirtual()) {
+    if (!Attached::Clock().IsVirtual()) {
       std::time_t now = std::time(nullptr);
       std::tm local{};
       localtime_r(&now, &local);
       startMinute_ = local.tm_hour * 60 + local.tm_min;
-      startMs_ = SystemClock().NowMs();
+      startMs_ = Attached::Clock().NowMs();
     }
     SetScreenCovers({kBar});
     hook_ = AddIdleHook([this] { Refresh(false); });
@@ -57,7 +58,7 @@ class NavigationBar {
       title.assign(buffer, length > 0 ? length : 0);
     }
     const bool ok = HasDoneButton(front);
-    const long minute = (startMinute_ + static_cast<long>((SystemClock().NowMs() - startMs_) / 60000)) % (24 * 60);
+    const long minute = (startMinute_ + static_cast<long>((Attached::Clock().NowMs() - startMs_) / 60000)) % (24 * 60);
     if (!force && title == title_ && minute == minute_ && ok == ok_) return;
     title_ = title;
     minute_ = minute;

@@ -2,7 +2,8 @@
 
 #include <mutex>
 
-#include "platform/kernel/Kernel.h"
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 #include "windows.h"
 
 namespace ce {
@@ -23,7 +24,7 @@ IdleTimerState IdleTimer() {
 extern "C" {
 
 void WINAPI SystemIdleTimerReset(void) {
-  std::uint64_t now = ce::SystemClock().NowMs();
+  std::uint64_t now = ce::Attached::Clock().NowMs();
   std::lock_guard lock(ce::g_mutex);
   ++ce::g_state.resets;
   ce::g_state.lastResetMs = now;

@@ -23,6 +23,7 @@ constexpr int kScreenHeight = 320;
 
 class DoneButtons {
  public:
+  static DoneButtons& Instance();
   void Add(HWND dialog) {
     std::lock_guard lock(mutex_);
     Prune();
@@ -45,14 +46,14 @@ class DoneButtons {
   std::vector<HWND> dialogs_;
 };
 
-DoneButtons& Done() {
+DoneButtons& DoneButtons::Instance() {
   static DoneButtons done;
   return done;
 }
 
 }  // namespace
 
-bool HasDoneButton(HWND window) { return Done().Has(window); }
+bool HasDoneButton(HWND window) { return DoneButtons::Instance().Has(window); }
 
 }  // namespace ce
 
@@ -70,7 +71,7 @@ extern "C" BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi) {
     MoveWindow(pshidi->hDlg, 0, ce::kNavigationBarHeight, ce::kScreenWidth, ce::kScreenHeight - ce::kNavigationBarHeight,
                TRUE);
   if (pshidi->dwFlags & SHIDIF_DONEBUTTON) {
-    ce::Done().Add(pshidi->hDlg);
+    ce::DoneButtons::Instance().Add(pshidi->hDlg);
     ce::WakeMessageLoops();  // the bar shows "ok" when it next looks
   }
   return TRUE;

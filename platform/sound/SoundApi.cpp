@@ -1,28 +1,22 @@
 // PlaySoundW: wave files from the device's file system to the speaker.
-#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "platform/kernel/DevicePath.h"
-#include "platform/kernel/Kernel.h"
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/LastError.h"
 #include "platform/kernel/RunLog.h"
 #include "platform/kernel/Utf.h"
 #include "mmsystem.h"
-#include "platform/sound/Sound.h"
+#include "hardware/sound/Speaker.h"
 #include "platform/sound/Wave.h"
 
 namespace ce {
 namespace {
 
-std::atomic<hw::Speaker*> g_speaker{nullptr};
 constexpr std::uintmax_t kMaxWaveBytes = 64u << 20;
-
-hw::Speaker& DefaultSpeaker() {
-  static hw::Speaker speaker;
-  return speaker;
-}
 
 // A bare name ("Default.wav") is one of the system's sounds in \Windows.
 std::u16string DevicePathOf(std::u16string_view name) {
@@ -31,28 +25,24 @@ std::u16string DevicePathOf(std::u16string_view name) {
 }
 
 }  // namespace
-
-hw::Speaker& SystemSpeaker() {
-  hw::Speaker* speaker = g_speaker.load();
-  return speaker ? *speaker : DefaultSpeaker();
-}
-
-void SetSystemSpeaker(hw::Speaker* speaker) { g_speaker.store(speaker); }
-
-bool SystemSpeakerIs(const hw::Speaker* speaker) { return g_speaker.load() == speaker; }
-
 }  // namespace ce
 
 extern "C" {
 
 // Plays a wave file: synchronously by default (returns once it has played,
 // on the clock), or SND_ASYNC (returns at once). A missing or malformed
-// file plays nothing and returns FALSE; NULL stops the sound playing.
+// file plays nothing and returns FALSE; NULL stops the sound playing. A
+// handheld without a speaker plays nothing either.
 BOOL WINAPI PlaySoundW(LPCWSTR pszSound, HMODULE hmod, DWORD fdwSound) {
   (void)hmod;
-  hw::Speaker& speaker = ce::SystemSpeaker();
+  hw::Speaker* attached = ce::Attached::Speaker();
+  if (!attached) {
+    ce::SetThreadError(ERROR_DEVICE_NOT_CONNECTED);
+    return FALSE;
+  }
+  hw::Speaker& speaker = *attached;
   if (!pszSound) {
-    speaker.Stop(ce::SystemClock().NowUs());
+    speaker.Stop(ce::Attached::Clock().NowUs());
     return TRUE;
   }
   if ((fdwSound & SND_RESOURCE) == SND_RESOURCE || (fdwSound & SND_MEMORY) || (fdwSound & SND_ALIAS)) {
@@ -81,7 +71,7 @@ BOOL WINAPI PlaySoundW(LPCWSTR pszSound, HMODULE hmod, DWORD fdwSound) {
     return FALSE;
   }
   auto shared = std::make_shared<const hw::Sound>(std::move(*sound));
-  hw::Clock& clock = ce::SystemClock();
+  hw::Clock& clock = ce::Attached::Clock();
   speaker.Play(shared, clock.NowUs());
   if (!(fdwSound & SND_ASYNC)) clock.SleepUs(shared->durationUs());
   return TRUE;

@@ -26,7 +26,7 @@ bool StartsGroup(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_G
 SystemClass ButtonClass() { return WhiteControlClass(u"BUTTON", ControlStates<ButtonControl>::Procedure); }
 
 std::vector<HWND> ChildrenInCreationOrder(HWND parent) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.tree().Find(parent);
   if (!window) return {};

@@ -7,7 +7,7 @@
 namespace ce {
 
 std::vector<WindowInfo> ListWindows() {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   std::vector<WindowInfo> list;
   wm.tree().ForEach([&](const WindowPtr& w) {
@@ -19,7 +19,7 @@ std::vector<WindowInfo> ListWindows() {
 }
 
 HWND ProgramMainWindow() {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   HWND oldest = nullptr;
   for (HWND h : wm.tree().TopLevel()) {
@@ -31,8 +31,8 @@ HWND ProgramMainWindow() {
 }
 
 void DestroyThreadWindows() {
-  DeviceWindows::Get().ReleaseClaim();
-  auto& wm = WindowManager::Get();
+  DeviceWindows::Instance().ReleaseClaim();
+  auto& wm = WindowManager::Instance();
   const auto thread = std::this_thread::get_id();
   for (;;) {
     HWND victim = nullptr;
@@ -52,25 +52,23 @@ void DestroyThreadWindows() {
   queue.quit = false;
 }
 
-void SetSystemInput(hw::InputDevice* device) { WindowManager::Get().SetInput(device); }
-hw::InputDevice& SystemInput() { return WindowManager::Get().input(); }
-void SetRaiseHandler(std::function<void()> handler) { WindowManager::Get().SetRaiseHandler(std::move(handler)); }
-int AddIdleHook(std::function<void()> hook) { return WindowManager::Get().AddIdleHook(std::move(hook)); }
-void RemoveIdleHook(int id) { WindowManager::Get().RemoveIdleHook(id); }
-void WakeMessageLoops() { WindowManager::Get().WakeAll(); }
+void SetRaiseHandler(std::function<void()> handler) { WindowManager::Instance().SetRaiseHandler(std::move(handler)); }
+int AddIdleHook(std::function<void()> hook) { return WindowManager::Instance().AddIdleHook(std::move(hook)); }
+void RemoveIdleHook(int id) { WindowManager::Instance().RemoveIdleHook(id); }
+void WakeMessageLoops() { WindowManager::Instance().WakeAll(); }
 
 void SetScreenCovers(std::vector<RECT> covers) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   wm.tree().SetScreenCovers(std::move(covers));
 }
 
 void SetScreenCoverPenHandler(std::function<void(const hw::InputEvent&)> handler) {
-  WindowManager::Get().SetCoverPenHandler(std::move(handler));
+  WindowManager::Instance().SetCoverPenHandler(std::move(handler));
 }
 
 void PumpMessagesUntil(const std::function<bool()>& done) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   MSG msg;
   while (!done()) {
     if (!wm.Retrieve(msg, nullptr, 0, 0, true, true, done)) continue;

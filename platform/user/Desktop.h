@@ -1,6 +1,7 @@
 // What the host and the front ends see of the window manager: the windows
-// on the screen, the program's main window, the input device that feeds
-// the pen and keys, and a message pump for when no program runs.
+// on the screen, the program's main window, and a message pump for when no
+// program runs. The pen and keys it reads are the attached ones
+// (kernel/Devices.h).
 #pragma once
 
 #include <functional>
@@ -32,11 +33,6 @@ HWND ProgramMainWindow();
 // Destroys every window and timer the calling thread made, as the
 // platform does when a program ends without destroying its windows.
 void DestroyThreadWindows();
-
-// The pen and keys the window manager reads. nullptr returns to the
-// platform's own device (tests feed that one).
-void SetSystemInput(hw::InputDevice* device);
-hw::InputDevice& SystemInput();
 
 // Called on the window's thread when another program brings one of this
 // process's windows to the front (the window front end raises itself).

@@ -167,11 +167,11 @@ std::string RunningProgramName() {
 std::string RaiseFileName(long pid) { return "raise-" + std::to_string(pid); }
 
 // A request has come: the message loops look for it when they wake.
-void OnRaiseFileArrival() { WindowManager::Get().WakeAll(); }
+void OnRaiseFileArrival() { WindowManager::Instance().WakeAll(); }
 
 }  // namespace
 
-DeviceWindows& DeviceWindows::Get() {
+DeviceWindows& DeviceWindows::Instance() {
   static DeviceWindows windows;
   return windows;
 }

@@ -40,7 +40,7 @@ struct RemoteWindow {
 
 class DeviceWindows {
  public:
-  static DeviceWindows& Get();
+  static DeviceWindows& Instance();
 
   // Publishes (or updates) one of this process's top-level windows; does
   // nothing when no device root is set. Gives up the thread's claim.

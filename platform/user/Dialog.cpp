@@ -12,11 +12,6 @@ namespace {
 constexpr char16_t kAlphabet[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int kAlphabetLength = 52;
 
-ControlStates<DialogState>& States() {
-  static ControlStates<DialogState> states;
-  return states;
-}
-
 int MulDivRounded(int value, int numerator, int denominator) {
   const long long product = static_cast<long long>(value) * numerator;
   const long long half = denominator / 2;
@@ -49,16 +44,16 @@ LRESULT CALLBACK DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     auto* state = create ? static_cast<std::shared_ptr<DialogState>*>(create->lpCreateParams) : nullptr;
     if (!state || !*state) return -1;  // only DialogBoxIndirectParamW makes dialogs
-    States().Add(dialog, *state);
+    ControlStates<DialogState>::Instance().Add(dialog, *state);
   }
-  std::shared_ptr<DialogState> state = States().Find(dialog);
+  std::shared_ptr<DialogState> state = ControlStates<DialogState>::Instance().Find(dialog);
   LRESULT result = 0;
   if (state && state->proc && state->proc(dialog, message, wParam, lParam)) {
     result = TRUE;
   } else {
     result = DefaultDialogHandling(dialog, message, wParam, lParam);
   }
-  if (message == WM_DESTROY) States().Remove(dialog);
+  if (message == WM_DESTROY) ControlStates<DialogState>::Instance().Remove(dialog);
   return result;
 }
 
@@ -82,7 +77,7 @@ DialogBaseUnits BaseUnitsFor(WORD pointSize) {
   return DialogBaseUnits{(total + kAlphabetLength / 2) / kAlphabetLength, engine.Metrics(*font).height};
 }
 
-std::shared_ptr<DialogState> DialogOf(HWND window) { return States().Find(window); }
+std::shared_ptr<DialogState> DialogOf(HWND window) { return ControlStates<DialogState>::Instance().Find(window); }
 
 SystemClass DialogClass() { return WhiteControlClass(kDialogClassName, DialogWindowProc); }
 

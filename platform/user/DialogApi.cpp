@@ -20,7 +20,7 @@ BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
 }
 
 int WINAPI GetDlgCtrlID(HWND hWnd) {
-  auto& wm = ce::WindowManager::Get();
+  auto& wm = ce::WindowManager::Instance();
   auto lock = wm.Lock();
   ce::WindowPtr window = wm.Checked(hWnd);
   // Top-level windows have no control id.

@@ -47,7 +47,7 @@ INT_PTR Refuse(DWORD error, const std::string& why) {
 
 // Every control's class must exist before anything is made.
 std::optional<std::string> UnknownClass(const res::DialogTemplate& dialog) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   for (const res::DialogItem& item : dialog.items)
     if (!wm.FindClass(item.className)) return "control " + std::to_string(static_cast<int>(item.id)) +
@@ -96,7 +96,7 @@ HMENU ControlId(DWORD id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(
 // A dialog's controls lie in template order from the front: the first is
 // on top, so a frame made after the buttons inside it stays behind them.
 void StackInTemplateOrder(HWND dialog) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.tree().Find(dialog);
   if (!window) return;
@@ -143,7 +143,7 @@ bool IsDialogReturn(const MSG& msg, HWND dialog) {
 // owner's timers too) until EndDialog. WM_QUIT ends the dialog and is
 // put back for the program's own loop.
 void RunModalLoop(HWND dialog, const std::shared_ptr<DialogState>& state) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto over = [&] { return state->ended || !IsWindow(dialog); };
   MSG msg;
   while (!over()) {

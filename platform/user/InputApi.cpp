@@ -11,10 +11,16 @@ namespace {
 using ce::WindowManager;
 using ce::WindowPtr;
 
-ce::HandleTable<std::vector<ACCEL>>& Accelerators() {
-  static ce::HandleTable<std::vector<ACCEL>> table("accelerator tables", 0x60004, 4);
-  return table;
-}
+class AcceleratorTables : public ce::HandleTable<std::vector<ACCEL>> {
+ public:
+  static AcceleratorTables& Instance() {
+    static AcceleratorTables tables;
+    return tables;
+  }
+
+ private:
+  AcceleratorTables() : HandleTable("accelerator tables", 0x60004, 4) {}
+};
 
 bool Matches(const ACCEL& accel, const MSG& msg, bool control, bool shift, bool alt) {
   if (accel.fVirt & FVIRTKEY) {
@@ -31,7 +37,7 @@ bool Matches(const ACCEL& accel, const MSG& msg, bool control, bool shift, bool 
 extern "C" {
 
 HWND WINAPI SetCapture(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   HWND previous = wm.router().capture;
   if (!wm.Checked(hWnd)) return nullptr;
@@ -40,7 +46,7 @@ HWND WINAPI SetCapture(HWND hWnd) {
 }
 
 BOOL WINAPI ReleaseCapture(void) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   HWND previous;
   {
     auto lock = wm.Lock();
@@ -52,13 +58,13 @@ BOOL WINAPI ReleaseCapture(void) {
 }
 
 HWND WINAPI GetCapture(void) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   return wm.tree().Find(wm.router().capture) ? wm.router().capture : nullptr;
 }
 
 HWND WINAPI SetFocus(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   HWND previous;
   {
     auto lock = wm.Lock();
@@ -73,13 +79,13 @@ HWND WINAPI SetFocus(HWND hWnd) {
 }
 
 HWND WINAPI GetFocus(void) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   return wm.tree().Find(wm.router().focus) ? wm.router().focus : nullptr;
 }
 
 HWND WINAPI GetForegroundWindow(void) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   return wm.tree().Find(wm.router().foreground) ? wm.router().foreground : nullptr;
 }
@@ -92,7 +98,7 @@ HWND WINAPI SetActiveWindow(HWND hWnd) {
     ce::SetThreadError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
-  WindowManager::Get().Activate(hWnd);
+  WindowManager::Instance().Activate(hWnd);
   return previous;
 }
 
@@ -100,7 +106,7 @@ BOOL WINAPI SetForegroundWindow(HWND hWnd) {
   // The lowest bit asks for the window's owned windows too; they always
   // come along here.
   HWND handle = reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(hWnd) & ~std::uintptr_t{1});
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   {
     auto lock = wm.Lock();
     WindowPtr window = wm.tree().Find(handle);
@@ -111,15 +117,15 @@ BOOL WINAPI SetForegroundWindow(HWND hWnd) {
       return TRUE;
     }
   }
-  if (auto remote = ce::DeviceWindows::Get().RemoteOf(handle)) {
-    if (ce::DeviceWindows::Get().RequestRaise(*remote)) return TRUE;
+  if (auto remote = ce::DeviceWindows::Instance().RemoteOf(handle)) {
+    if (ce::DeviceWindows::Instance().RequestRaise(*remote)) return TRUE;
   }
   ce::SetThreadError(ERROR_INVALID_WINDOW_HANDLE);
   return FALSE;
 }
 
 SHORT WINAPI GetKeyState(int nVirtKey) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   return wm.router().KeyDown(nVirtKey) ? static_cast<SHORT>(0x8000) : 0;
 }
@@ -132,11 +138,11 @@ HACCEL WINAPI CreateAcceleratorTableW(LPACCEL paccel, int cAccel) {
     return nullptr;
   }
   auto table = std::make_shared<std::vector<ACCEL>>(paccel, paccel + cAccel);
-  return reinterpret_cast<HACCEL>(Accelerators().Add(std::move(table)));
+  return reinterpret_cast<HACCEL>(AcceleratorTables::Instance().Add(std::move(table)));
 }
 
 BOOL WINAPI DestroyAcceleratorTable(HACCEL hAccel) {
-  if (!Accelerators().Remove(reinterpret_cast<std::uintptr_t>(hAccel))) {
+  if (!AcceleratorTables::Instance().Remove(reinterpret_cast<std::uintptr_t>(hAccel))) {
     ce::SetThreadError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
@@ -144,7 +150,7 @@ BOOL WINAPI DestroyAcceleratorTable(HACCEL hAccel) {
 }
 
 int WINAPI TranslateAcceleratorW(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg) {
-  auto table = Accelerators().Get(reinterpret_cast<std::uintptr_t>(hAccTable));
+  auto table = AcceleratorTables::Instance().Get(reinterpret_cast<std::uintptr_t>(hAccTable));
   if (!table) {
     ce::SetThreadError(ERROR_INVALID_HANDLE);
     return 0;

@@ -38,7 +38,7 @@ struct Place {
 
 class MenuTable {
  public:
-  static MenuTable& Get() {
+  static MenuTable& Instance() {
     static MenuTable table;
     return table;
   }
@@ -132,7 +132,7 @@ std::optional<MenuEntry> NewEntry(MenuTable& table, HMENU into, UINT flags, UINT
 }
 
 BOOL InsertItem(HMENU hMenu, UINT position, UINT flags, UINT_PTR id, LPCWSTR text) {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   MenuPtr menu = table.Checked(hMenu);
   if (!menu) return FALSE;
@@ -155,7 +155,7 @@ BOOL InsertItem(HMENU hMenu, UINT position, UINT flags, UINT_PTR id, LPCWSTR tex
 // there.
 template <class Result, class Use>
 Result WithItem(HMENU hMenu, UINT position, UINT flags, Result failed, Use use) {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   MenuPtr menu = table.Checked(hMenu);
   if (!menu) return failed;
@@ -210,7 +210,7 @@ void Fill(MenuTable& table, HMENU handle, const std::vector<res::MenuItem>& item
 }
 
 HMENU NewMenu() {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   return table.Create();
 }
@@ -218,7 +218,7 @@ HMENU NewMenu() {
 }  // namespace
 
 std::optional<std::vector<MenuEntry>> MenuEntries(HMENU handle) {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   MenuPtr menu = table.Checked(handle);
   if (!menu) return std::nullopt;
@@ -248,14 +248,14 @@ HMENU WINAPI CreateMenu(void) { return ce::NewMenu(); }
 HMENU WINAPI CreatePopupMenu(void) { return ce::NewMenu(); }
 
 BOOL WINAPI DestroyMenu(HMENU hMenu) {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   if (table.Destroy(hMenu)) return TRUE;
   return ce::Fail(ERROR_INVALID_HANDLE);
 }
 
 HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos) {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   MenuPtr menu = table.Checked(hMenu);
   if (!menu || nPos < 0 || static_cast<std::size_t>(nPos) >= menu->items.size()) return nullptr;
@@ -264,14 +264,14 @@ HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos) {
 }
 
 int WINAPI GetMenuItemCount(HMENU hMenu) {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   MenuPtr menu = table.Checked(hMenu);
   return menu ? static_cast<int>(menu->items.size()) : -1;
 }
 
 UINT WINAPI GetMenuItemID(HMENU hMenu, int nPos) {
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   MenuPtr menu = table.Checked(hMenu);
   if (!menu || nPos < 0 || static_cast<std::size_t>(nPos) >= menu->items.size()) return ce::kNotFound;
@@ -333,7 +333,7 @@ HMENU WINAPI LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName) {
     ce::SetThreadError(ERROR_INVALID_DATA);
     return nullptr;
   }
-  MenuTable& table = MenuTable::Get();
+  MenuTable& table = MenuTable::Instance();
   auto lock = table.Lock();
   HMENU menu = table.Create();
   ce::Fill(table, menu, *items);

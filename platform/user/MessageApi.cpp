@@ -16,15 +16,15 @@ bool IsCharKey(WPARAM vk) { return (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk 
 extern "C" {
 
 LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  return WindowManager::Get().Send(hWnd, Msg, wParam, lParam);
+  return WindowManager::Instance().Send(hWnd, Msg, wParam, lParam);
 }
 
 BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  return WindowManager::Get().Post(hWnd, Msg, wParam, lParam) ? TRUE : FALSE;
+  return WindowManager::Instance().Post(hWnd, Msg, wParam, lParam) ? TRUE : FALSE;
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   ce::MessageQueue& queue = wm.QueueOf(std::this_thread::get_id());
   queue.quit = true;
@@ -38,11 +38,11 @@ BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     return -1;
   }
   if (hWnd) {
-    auto& wm = WindowManager::Get();
+    auto& wm = WindowManager::Instance();
     auto lock = wm.Lock();
     if (!wm.Checked(hWnd)) return -1;
   }
-  WindowManager::Get().Retrieve(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true, true);
+  WindowManager::Instance().Retrieve(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true, true);
   return lpMsg->message == WM_QUIT ? FALSE : TRUE;
 }
 
@@ -51,7 +51,7 @@ BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
     ce::SetThreadError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  return WindowManager::Get().Retrieve(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0,
+  return WindowManager::Instance().Retrieve(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0,
                                        false)
              ? TRUE
              : FALSE;
@@ -63,7 +63,7 @@ BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
   if (!lpMsg || lpMsg->message != WM_KEYDOWN) return FALSE;
   WPARAM vk = lpMsg->wParam;
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WPARAM ch;
   if (vk == VK_RETURN) ch = '\r';
@@ -87,7 +87,7 @@ LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) {
     ce::SetThreadError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   if (lpMsg->message == WM_TIMER && lpMsg->lParam) {
     // A timer's callback, called only while that timer exists: a message
     // naming some other function is not a way to call it.
@@ -105,14 +105,14 @@ LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) {
 }
 
 DWORD WINAPI GetMessagePos(void) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   const MSG& last = wm.QueueOf(std::this_thread::get_id()).last;
   return static_cast<DWORD>(MAKELONG(last.pt.x, last.pt.y));
 }
 
 LONG WINAPI GetMessageTime(void) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   return static_cast<LONG>(wm.QueueOf(std::this_thread::get_id()).last.time);
 }
@@ -125,7 +125,7 @@ LRESULT EraseWithClassBrush(HWND window, HDC dc) {
   HBRUSH brush = nullptr;
   RECT client{0, 0, 0, 0};
   {
-    auto& wm = WindowManager::Get();
+    auto& wm = WindowManager::Instance();
     auto lock = wm.Lock();
     auto checked = wm.Checked(window);
     if (!checked || !checked->windowClass) return 0;
@@ -174,7 +174,7 @@ LRESULT WINAPI CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARA
 }
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   if (hWnd && !wm.Checked(hWnd)) return 0;
   UINT_PTR id = wm.timers().Set(hWnd, nIDEvent, uElapse, lpTimerFunc, std::this_thread::get_id());
@@ -182,7 +182,7 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
 }
 
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   if (hWnd && !wm.Checked(hWnd)) return FALSE;
   if (!wm.timers().Kill(hWnd, uIDEvent)) {

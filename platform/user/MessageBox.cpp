@@ -20,6 +20,7 @@ constexpr int kIdIgnore = 5;
 
 class MessageBoxes {
  public:
+  static MessageBoxes& Instance();
   void SetPresenter(MessageBoxPresenter presenter) {
     std::lock_guard lock(mutex_);
     presenter_ = std::move(presenter);
@@ -46,7 +47,7 @@ class MessageBoxes {
   MessageBoxPresenter presenter_;
 };
 
-MessageBoxes& TheMessageBoxes() {
+MessageBoxes& MessageBoxes::Instance() {
   static MessageBoxes boxes;
   return boxes;
 }
@@ -88,7 +89,7 @@ const char16_t* MessageBoxButtonText(int id) {
   }
 }
 
-void SetMessageBoxPresenter(MessageBoxPresenter presenter) { TheMessageBoxes().SetPresenter(std::move(presenter)); }
+void SetMessageBoxPresenter(MessageBoxPresenter presenter) { MessageBoxes::Instance().SetPresenter(std::move(presenter)); }
 
 std::string MessageBoxLine(std::u16string_view text, std::u16string_view caption) {
   if (caption.empty()) return SingleLine(ToUtf8(text));
@@ -102,5 +103,5 @@ std::string MessageBoxLine(std::u16string_view text, std::u16string_view caption
 extern "C" int WINAPI MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
   std::u16string_view text = lpText ? lpText : u"";
   std::u16string_view caption = lpCaption ? lpCaption : u"Error";
-  return ce::TheMessageBoxes().Show(hWnd, text, caption, uType);
+  return ce::MessageBoxes::Instance().Show(hWnd, text, caption, uType);
 }

@@ -7,7 +7,7 @@
 namespace ce {
 
 bool TakeUpdateRect(HWND handle, RECT* update, bool* erase) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(handle);
   if (!window) return false;
@@ -25,7 +25,7 @@ using ce::WindowManager;
 extern "C" {
 
 BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   if (!hWnd) {
     // The whole screen: every window.
@@ -43,7 +43,7 @@ BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
 }
 
 BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   ce::WindowPtr window = wm.Checked(hWnd);
   if (!window) return FALSE;
@@ -57,7 +57,7 @@ BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
 }
 
 BOOL WINAPI UpdateWindow(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   bool paint;
   {
     auto lock = wm.Lock();
@@ -70,7 +70,7 @@ BOOL WINAPI UpdateWindow(HWND hWnd) {
 }
 
 BOOL WINAPI GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   ce::WindowPtr window = wm.Checked(hWnd);
   if (!window) return FALSE;

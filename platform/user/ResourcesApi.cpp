@@ -53,17 +53,27 @@ class SharedHandles {
   std::map<const void*, std::uintptr_t> handles_;
 };
 
-SharedHandles<Found>& FoundResources() {
-  static SharedHandles<Found> handles("resources", 0x50000000);
-  return handles;
-}
-HandleTable<Found>& FoundTable() { return FoundResources().Table(); }
+class FoundResources : public SharedHandles<Found> {
+ public:
+  static FoundResources& Instance() {
+    static FoundResources handles;
+    return handles;
+  }
 
-SharedHandles<Icon>& LoadedIcons() {
-  static SharedHandles<Icon> handles("icons", 0x58000000);
-  return handles;
-}
-HandleTable<Icon>& IconTable() { return LoadedIcons().Table(); }
+ private:
+  FoundResources() : SharedHandles("resources", 0x50000000) {}
+};
+
+class LoadedIcons : public SharedHandles<Icon> {
+ public:
+  static LoadedIcons& Instance() {
+    static LoadedIcons handles;
+    return handles;
+  }
+
+ private:
+  LoadedIcons() : SharedHandles("icons", 0x58000000) {}
+};
 
 std::string NameOf(const ResourceId& id) {
   if (const WORD* n = std::get_if<WORD>(&id)) return std::to_string(*n);
@@ -76,14 +86,22 @@ void Refused(HINSTANCE instance, const std::string& what, const std::string& why
   LogLine("resources of " + (path ? path->filename().string() : std::string("?")) + ": " + what + " refused: " + why);
 }
 
+// The resource files read so far. They stay for the process's life:
+// LoadResource hands out pointers into them. Keyed by file and its
+// modification time, so a rebuilt module's resources are read afresh; a
+// file that was refused is kept as nullptr.
+struct ResourceFiles {
+  static ResourceFiles& Instance() {
+    static ResourceFiles files;
+    return files;
+  }
+  std::mutex mutex;
+  std::map<std::string, std::shared_ptr<const ResourceFile>> byStamp;
+};
+
 }  // namespace
 
 std::shared_ptr<const ResourceFile> ResourcesOf(HINSTANCE instance, DWORD& error) {
-  static std::mutex mutex;
-  // Loaded files stay for the process's life: LoadResource hands out
-  // pointers into them. Keyed by file and its modification time, so a
-  // rebuilt module's resources are read afresh.
-  static std::map<std::string, std::shared_ptr<const ResourceFile>> files;
   auto module = ModulePathOf(instance ? instance : RunningProgram());
   if (!module) {
     error = ERROR_RESOURCE_DATA_NOT_FOUND;
@@ -98,8 +116,9 @@ std::shared_ptr<const ResourceFile> ResourcesOf(HINSTANCE instance, DWORD& error
     return nullptr;
   }
   std::string key = path.string() + "@" + std::to_string(stamp.time_since_epoch().count());
-  std::lock_guard lock(mutex);
-  if (auto it = files.find(key); it != files.end()) {
+  ResourceFiles& files = ResourceFiles::Instance();
+  std::lock_guard lock(files.mutex);
+  if (auto it = files.byStamp.find(key); it != files.byStamp.end()) {
     if (!it->second) error = ERROR_RESOURCE_DATA_NOT_FOUND;
     return it->second;
   }
@@ -114,7 +133,7 @@ std::shared_ptr<const ResourceFile> ResourcesOf(HINSTANCE instance, DWORD& error
     LogLine("resource file " + path.string() + " refused: " + (why.empty() ? "cannot be read" : why));
     error = ERROR_RESOURCE_DATA_NOT_FOUND;
   }
-  files.emplace(key, file);
+  files.byStamp.emplace(key, file);
   return file;
 }
 
@@ -129,7 +148,7 @@ std::optional<std::span<const std::uint8_t>> FindData(HINSTANCE instance, const 
   return std::nullopt;
 }
 
-std::shared_ptr<const Icon> IconOf(HICON icon) { return IconTable().Get(reinterpret_cast<std::uintptr_t>(icon)); }
+std::shared_ptr<const Icon> IconOf(HICON icon) { return LoadedIcons::Instance().Table().Get(reinterpret_cast<std::uintptr_t>(icon)); }
 
 }  // namespace ce::res
 
@@ -174,11 +193,11 @@ HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) {
     return Fail<HRSRC>(error);
   }
   return reinterpret_cast<HRSRC>(
-      ce::res::FoundResources().HandleOf(r, [&] { return std::make_shared<ce::res::Found>(ce::res::Found{file, r}); }));
+      ce::res::FoundResources::Instance().HandleOf(r, [&] { return std::make_shared<ce::res::Found>(ce::res::Found{file, r}); }));
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResInfo) {
-  auto found = ce::res::FoundTable().Get(reinterpret_cast<std::uintptr_t>(hResInfo));
+  auto found = ce::res::FoundResources::Instance().Table().Get(reinterpret_cast<std::uintptr_t>(hResInfo));
   if (!found) return Fail<HGLOBAL>(ERROR_INVALID_HANDLE);
   // The data stays where it is for the rest of the process.
   return const_cast<std::uint8_t*>(found->resource->data.data());
@@ -187,7 +206,7 @@ HGLOBAL WINAPI LoadResource(HMODULE, HRSRC hResInfo) {
 LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
 
 DWORD WINAPI SizeofResource(HMODULE, HRSRC hResInfo) {
-  auto found = ce::res::FoundTable().Get(reinterpret_cast<std::uintptr_t>(hResInfo));
+  auto found = ce::res::FoundResources::Instance().Table().Get(reinterpret_cast<std::uintptr_t>(hResInfo));
   if (!found) return Fail<DWORD>(ERROR_INVALID_HANDLE);
   return DWORD(found->resource->data.size());
 }
@@ -221,7 +240,7 @@ HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
   if (!hInstance) {
     // The system's own icons: one plain application icon.
     static const std::uintptr_t application =
-        ce::res::IconTable().Add(std::make_shared<ce::res::Icon>(ce::res::Icon{32, 32, {}}));
+        ce::res::LoadedIcons::Instance().Table().Add(std::make_shared<ce::res::Icon>(ce::res::Icon{32, 32, {}}));
     if (IS_INTRESOURCE(lpIconName) && lpIconName == IDI_APPLICATION) return reinterpret_cast<HICON>(application);
     return Fail<HICON>(ERROR_RESOURCE_NAME_NOT_FOUND);
   }
@@ -241,12 +260,12 @@ HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
   }
   auto image = Data(hInstance, RT_ICON, MAKEINTRESOURCEW(best.id));
   if (!image) return Fail<HICON>(ERROR_RESOURCE_DATA_NOT_FOUND);
-  return reinterpret_cast<HICON>(ce::res::LoadedIcons().HandleOf(
+  return reinterpret_cast<HICON>(ce::res::LoadedIcons::Instance().HandleOf(
       image->data(), [&] { return std::make_shared<ce::res::Icon>(ce::res::Icon{best.width, best.height, *image}); }));
 }
 
 BOOL WINAPI DestroyIcon(HICON hIcon) {
-  if (!ce::res::IconTable().Remove(reinterpret_cast<std::uintptr_t>(hIcon))) return Fail<BOOL>(ERROR_INVALID_HANDLE);
+  if (!ce::res::LoadedIcons::Instance().Table().Remove(reinterpret_cast<std::uintptr_t>(hIcon))) return Fail<BOOL>(ERROR_INVALID_HANDLE);
   return TRUE;
 }
 

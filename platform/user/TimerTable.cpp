@@ -1,6 +1,7 @@
 #include "platform/user/TimerTable.h"
 
-#include "platform/kernel/Kernel.h"
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 
 namespace ce {
 
@@ -17,11 +18,11 @@ UINT_PTR TimerTable::Set(HWND window, UINT_PTR id, UINT intervalMs, TIMERPROC pr
   // A zero interval would fire again at the same instant for ever.
   if (intervalMs == 0) intervalMs = 1;
   TimerKey key{window, id};
-  auto [it, inserted] = timers_.try_emplace(key, Timer{intervalMs, proc, thread, &SystemClock()});
+  auto [it, inserted] = timers_.try_emplace(key, Timer{intervalMs, proc, thread, &Attached::Clock()});
   Timer& timer = it->second;
   if (!inserted) {
     Cancel(timer);
-    timer = Timer{intervalMs, proc, thread, &SystemClock()};
+    timer = Timer{intervalMs, proc, thread, &Attached::Clock()};
   }
   timer.generation = nextGeneration_++;
   Schedule(key, timer, timer.clock->NowUs() + std::uint64_t{intervalMs} * 1000);

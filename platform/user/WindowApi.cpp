@@ -24,13 +24,13 @@ std::shared_ptr<const ce::WindowClass> ClassByName(WindowManager& wm, LPCWSTR na
 }
 
 void PublishIfTopLevel(const ce::Window& window) {
-  if (!window.IsChild()) ce::DeviceWindows::Get().Publish(window.handle, window.windowClass->name, window.text);
+  if (!window.IsChild()) ce::DeviceWindows::Instance().Publish(window.handle, window.windowClass->name, window.text);
 }
 
 // GetWindowRect and GetClientRect: one rectangle of a live window.
 template <class RectOf>
 BOOL ReadWindowRect(HWND hWnd, LPRECT out, RectOf rectOf) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   if (!window) return FALSE;
@@ -45,7 +45,7 @@ BOOL ReadWindowRect(HWND hWnd, LPRECT out, RectOf rectOf) {
 }  // namespace
 
 bool ce::StoreWindowText(HWND handle, std::u16string_view text) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(handle);
   if (!window) return false;
@@ -70,7 +70,7 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
   cls.instance = wc->hInstance;
   cls.icon = wc->hIcon;
   cls.background = wc->hbrBackground;
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   ATOM atom = wm.AddClass(std::move(cls));
   if (!atom) ce::SetThreadError(ERROR_CLASS_ALREADY_EXISTS);
@@ -82,7 +82,7 @@ BOOL WINAPI UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance) {
     ce::SetThreadError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   if (!wm.RemoveClass(lpClassName, hInstance)) {
     ce::SetThreadError(ERROR_INVALID_PARAMETER);
@@ -92,7 +92,7 @@ BOOL WINAPI UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance) {
 }
 
 BOOL WINAPI GetClassInfoW(HINSTANCE, LPCWSTR lpClassName, LPWNDCLASSW wc) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   auto cls = ClassByName(wm, lpClassName);
   if (!cls || !wc) {
@@ -107,7 +107,7 @@ BOOL WINAPI GetClassInfoW(HINSTANCE, LPCWSTR lpClassName, LPWNDCLASSW wc) {
 HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int x, int y,
                             int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
                             LPVOID lpParam) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto window = std::make_shared<ce::Window>();
   HWND handle;
   {
@@ -178,17 +178,17 @@ HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWind
   return handle;
 }
 
-BOOL WINAPI DestroyWindow(HWND hWnd) { return WindowManager::Get().Destroy(hWnd) ? TRUE : FALSE; }
+BOOL WINAPI DestroyWindow(HWND hWnd) { return WindowManager::Instance().Destroy(hWnd) ? TRUE : FALSE; }
 
 BOOL WINAPI IsWindow(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.tree().Find(hWnd);
   return window && !window->destroying ? TRUE : FALSE;
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   bool wasVisible, show, activate = false;
   {
     auto lock = wm.Lock();
@@ -230,7 +230,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
 }
 
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   bool resized;
   {
     auto lock = wm.Lock();
@@ -267,7 +267,7 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
 }
 
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   if (!window || !lpPoint) return FALSE;
@@ -277,7 +277,7 @@ BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   if (!window || !lpPoint) return FALSE;
@@ -287,14 +287,14 @@ BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL WINAPI IsWindowVisible(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.tree().Find(hWnd);
   return window && wm.tree().Shown(*window) ? TRUE : FALSE;
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   bool wasDisabled;
   {
     auto lock = wm.Lock();
@@ -310,7 +310,7 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
 }
 
 BOOL WINAPI IsWindowEnabled(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   return window && window->Enabled() ? TRUE : FALSE;
@@ -319,11 +319,11 @@ BOOL WINAPI IsWindowEnabled(HWND hWnd) {
 // The window's procedure gets WM_SETTEXT, so that a control can take the
 // text as its contents; DefWindowProcW stores it.
 BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
-  return WindowManager::Get().Send(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
+  return WindowManager::Instance().Send(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
 }
 
 int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   if (!window || !lpString || nMaxCount <= 0) return 0;
@@ -334,14 +334,14 @@ int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount) {
 }
 
 int WINAPI GetWindowTextLengthW(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   return window ? static_cast<int>(window->text.size()) : 0;
 }
 
 HWND WINAPI GetParent(HWND hWnd) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   if (!window) return nullptr;
@@ -349,7 +349,7 @@ HWND WINAPI GetParent(HWND hWnd) {
 }
 
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hDlg);
   if (!window) return nullptr;
@@ -360,7 +360,7 @@ HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
 }
 
 LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   if (!window) return 0;
@@ -381,7 +381,7 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex) {
 }
 
 LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR value) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.Checked(hWnd);
   if (!window) return 0;
@@ -430,7 +430,7 @@ LONG WINAPI SetWindowLongW(HWND hWnd, int nIndex, LONG value) {
 HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
   std::optional<std::u16string> cls, title;
   if (lpWindowName) title = std::u16string(lpWindowName);
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   {
     auto lock = wm.Lock();
     if (lpClassName && IS_INTRESOURCE(lpClassName)) {
@@ -453,14 +453,14 @@ HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
       return h;
     }
   }
-  if (auto remote = ce::DeviceWindows::Get().Find(cls ? &*cls : nullptr, title ? &*title : nullptr))
-    return ce::DeviceWindows::Get().ProxyFor(*remote);
+  if (auto remote = ce::DeviceWindows::Instance().Find(cls ? &*cls : nullptr, title ? &*title : nullptr))
+    return ce::DeviceWindows::Instance().ProxyFor(*remote);
   ce::SetThreadError(ERROR_FILE_NOT_FOUND);
   return nullptr;
 }
 
 HWND WINAPI WindowFromPoint(POINT point) {
-  auto& wm = WindowManager::Get();
+  auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
   WindowPtr window = wm.tree().WindowAt(point);
   return window ? window->handle : nullptr;

@@ -7,7 +7,8 @@
 
 #include "platform/gdi/Rects.h"
 #include "platform/gdi/WindowArea.h"
-#include "platform/kernel/Kernel.h"
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/ProgramLoader.h"
 #include "platform/kernel/LastError.h"
 #include "platform/kernel/Utf.h"
@@ -16,16 +17,15 @@
 
 namespace ce {
 
-DWORD MessageTime() { return static_cast<DWORD>(SystemClock().NowMs()); }
+DWORD MessageTime() { return static_cast<DWORD>(Attached::Clock().NowMs()); }
 
-WindowManager& WindowManager::Get() {
+WindowManager& WindowManager::Instance() {
   static WindowManager manager;
   return manager;
 }
 
 WindowManager::WindowManager()
     : timers_([this](TimerKey key, std::uint64_t generation) { OnTimerDue(key, generation); }) {
-  ownInput_.SetListener([this] { WakeAll(); });
   // A program's window classes end with its module (their procedures
   // lived in it).
   AddModuleUnloadListener([this](HINSTANCE instance) {
@@ -203,9 +203,10 @@ void Fold(hw::InputEvent& event, const hw::InputEvent& next) {
 }  // namespace
 
 bool WindowManager::RouteOneInput() {
-  std::optional<hw::InputEvent> event = input().Take();
+  hw::InputDevice* input = Attached::Input();
+  std::optional<hw::InputEvent> event = input ? input->Take() : std::nullopt;
   if (!event) return false;
-  while (auto next = input().TakeIf([&](const hw::InputEvent& e) { return FoldsInto(*event, e); })) Fold(*event, *next);
+  while (auto next = input->TakeIf([&](const hw::InputEvent& e) { return FoldsInto(*event, e); })) Fold(*event, *next);
   RoutedInput routed;
   {
     auto lock = Lock();
@@ -235,7 +236,7 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
                              const std::function<bool()>& stop) {
   // A program that asks for its messages has made the windows it meant to,
   // and is done with what it stored so far.
-  DeviceWindows::Get().ReleaseClaim();
+  DeviceWindows::Instance().ReleaseClaim();
   CommitRegistryWrites();
   const std::thread::id thread = std::this_thread::get_id();
   std::unique_lock lock(mutex_);
@@ -243,7 +244,7 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
   for (;;) {
     queue.woken = false;
     bool found = TakeQueued(queue, msg, filter, first, last, remove);
-    if (!found && input_->Pending()) {
+    if (!found && InputPending()) {
       lock.unlock();
       RouteOneInput();
       lock.lock();
@@ -278,7 +279,7 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
 }
 
 void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue& queue) {
-  hw::Clock& clock = SystemClock();
+  hw::Clock& clock = Attached::Clock();
   if (clock.IsVirtual()) {
     // Nothing to do now: let the time jump to whatever is due next.
     lock.unlock();
@@ -301,7 +302,7 @@ void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue
 }
 
 void WindowManager::Idle() {
-  if (auto raise = DeviceWindows::Get().TakeRaiseRequest()) {
+  if (auto raise = DeviceWindows::Instance().TakeRaiseRequest()) {
     HWND handle = reinterpret_cast<HWND>(*raise);
     bool known;
     {
@@ -445,7 +446,7 @@ bool WindowManager::Destroy(HWND handle) {
   for (const WindowPtr& w : subtree) {  // children first
     timers_.KillAllOf(w->handle);
     router_.Forget(w->handle);
-    if (!w->IsChild()) DeviceWindows::Get().Withdraw(w->handle);
+    if (!w->IsChild()) DeviceWindows::Instance().Withdraw(w->handle);
     for (auto& [thread, queue] : queues_) std::erase_if(queue->input, [&](const MSG& m) { return m.hwnd == w->handle; });
     tree_.Remove(w->handle);
   }
@@ -457,13 +458,9 @@ void WindowManager::SetCoverPenHandler(std::function<void(const hw::InputEvent&)
   coverPen_ = std::move(handler);
 }
 
-hw::InputDevice& WindowManager::input() { return *input_; }
-
-void WindowManager::SetInput(hw::InputDevice* device) {
-  hw::InputDevice* chosen = device ? device : &ownInput_;
-  chosen->SetListener([this] { WakeAll(); });
-  auto lock = Lock();
-  input_ = chosen;
+bool WindowManager::InputPending() {
+  hw::InputDevice* input = Attached::Input();
+  return input && input->Pending();
 }
 
 int WindowManager::AddIdleHook(std::function<void()> hook) {

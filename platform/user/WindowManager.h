@@ -35,7 +35,7 @@ struct MessageQueue {
 
 class WindowManager {
  public:
-  static WindowManager& Get();
+  static WindowManager& Instance();
 
   // Top-level windows made with CW_USEDEFAULT fill the screen below the
   // navigation bar.
@@ -74,8 +74,6 @@ class WindowManager {
   bool Destroy(HWND window);
 
   void WakeAll();  // takes the lock
-  hw::InputDevice& input();
-  void SetInput(hw::InputDevice* device);
 
   // Called whenever a message loop is about to wait (the navigation bar
   // redraws itself from here, a script takes its next step).
@@ -91,6 +89,8 @@ class WindowManager {
   void OnTimerDue(TimerKey key, std::uint64_t generation);
   bool TakeQueued(MessageQueue& queue, MSG& msg, HWND filter, UINT first, UINT last, bool remove);
   std::optional<MSG> PaintMessage(std::thread::id thread, HWND filter);
+  // The attached pen and keys (Attached::Input()): none attached, none pending.
+  static bool InputPending();
   bool RouteOneInput();
   void Idle();
   void WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue& queue);
@@ -102,8 +102,6 @@ class WindowManager {
   std::unordered_map<std::thread::id, std::unique_ptr<MessageQueue>> queues_;
   std::map<std::u16string, std::shared_ptr<const WindowClass>> classes_;  // folded names
   ATOM nextAtom_ = 0xC000;
-  hw::InputDevice ownInput_;
-  hw::InputDevice* input_ = &ownInput_;
   std::map<int, std::function<void()>> idleHooks_;
   int nextIdleHook_ = 1;
   std::function<void()> raiseHandler_;

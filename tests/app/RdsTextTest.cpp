@@ -50,7 +50,6 @@ class RdsTextTest : public UserTest {
  protected:
   void SetUp() override {
     UserTest::SetUp();
-    ce::SetSystemPanel(&panel_);
     handlers_[WM_TIMER] = [this](HWND hwnd, UINT, WPARAM id, LPARAM) -> LRESULT {
       if (id == TIMER_RDS_TEXT) {
         rds_.UpdateRdsText(hwnd);
@@ -73,11 +72,6 @@ class RdsTextTest : public UserTest {
     ASSERT_NE(edit_, nullptr);
     rds_.Attach(main_, edit_);
   }
-  void TearDown() override {
-    UserTest::TearDown();
-    ce::SetSystemPanel(nullptr);
-  }
-
   std::vector<Seen> Ticks() const {
     std::vector<Seen> ticks;
     for (const Seen& s : SeenOf(WM_TIMER))
@@ -113,11 +107,10 @@ class RdsTextTest : public UserTest {
     int dark = 0;
     for (LONG y = kTextArea.top; y < kTextArea.bottom; ++y)
       for (LONG x = kTextArea.left; x < kTextArea.right; ++x)
-        dark += (panel_.pixels()[y * hw::Panel::kWidth + x] & 0xFF) < 0x80;
+        dark += (panel().pixels()[y * hw::Panel::kWidth + x] & 0xFF) < 0x80;
     return dark;
   }
 
-  hw::Panel panel_;
   RadioDevice radio_;
   FedRdsText rds_{radio_};
   HWND main_ = nullptr;
@@ -259,7 +252,7 @@ TEST_F(RdsTextTest, HidingClearsTheWindowAndStopsTheTimer) {
   Drain();
   for (LONG y = kTextArea.top; y < kTextArea.bottom; ++y)
     for (LONG x = kTextArea.left; x < kTextArea.right; ++x)
-      ASSERT_EQ(panel_.pixels()[y * hw::Panel::kWidth + x], kParentPixel) << x << "," << y;
+      ASSERT_EQ(panel().pixels()[y * hw::Panel::kWidth + x], kParentPixel) << x << "," << y;
 }
 
 TEST_F(RdsTextTest, ALongFlowOfTextNeverOverrunsTheBuffer) {

@@ -87,7 +87,7 @@ void Client(int thread, const std::atomic<bool>& stop, Tally& tally) {
 TEST_F(ConcurrencyTest, RequestsDuringPullsReloadsAndInterruptsCompleteOrFailCleanly) {
   auto card = std::make_shared<hw::RadioCard>(clock_, hw::Scene::Default());
   Insert(card);
-  const std::size_t handlesBefore = ce::KernelHandles().Size();
+  const std::size_t handlesBefore = ce::KernelHandles::Instance().Size();
 
   Tally tally;
   constexpr int kThreads = 4;
@@ -112,7 +112,7 @@ TEST_F(ConcurrencyTest, RequestsDuringPullsReloadsAndInterruptsCompleteOrFailCle
   EXPECT_EQ(tally.unexpected, 0) << "last unexpected error " << tally.unexpectedError;
   EXPECT_GT(tally.succeeded, 0) << tally.notOpened << " opens failed, " << tally.transferFailed
                                 << " transfers failed, " << tally.deviceGone << " devices went";
-  EXPECT_EQ(ce::KernelHandles().Size(), handlesBefore);  // every handle was closed
+  EXPECT_EQ(ce::KernelHandles::Instance().Size(), handlesBefore);  // every handle was closed
 
   // The last driver still works, and goes completely with the card.
   HANDLE device = OpenTuner();

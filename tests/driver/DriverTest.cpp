@@ -193,7 +193,7 @@ TEST_F(DriverTest, PulledCardFailsOpenHandlesUntilClosedAndComesBackOnReinsertio
   EXPECT_EQ(SetFilePointer(before, 10, nullptr, FILE_BEGIN), 0u);
 
   card->RaiseInterrupt();  // handled on the bus thread: the driver acknowledges it
-  slot_.bus->WaitIdle();
+  slot_.bus().WaitIdle();
   EXPECT_EQ(TraceWith("CMD52 R fn=1 reg=0x0 ").size(), 1u);
 
   Remove();

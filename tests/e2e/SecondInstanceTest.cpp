@@ -2,6 +2,7 @@
 // radio's window to the front and ends with status 0, without a window of
 // its own and without touching the tuner or the stored settings.
 #include "support/ChildProcess.h"
+#include "support/Devices.h"
 #include "OndrelFixture.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Registry.h"
@@ -19,6 +20,7 @@ TEST_F(OndrelTest, ASecondStartBringsTheRunningRadioToTheFrontAndEnds) {
   // Ondrel's class and title on the same device, behind another one.
   std::ofstream(dir_ / "boot.txt") << "wait 10\n";
   ASSERT_EQ(RunArgs({"--headless", "--no-card", "--root", Root().string(), "--script", (dir_ / "boot.txt").string()}), 0);
+  TestDevices devices;
   ce::SetDeviceRoot(Root());
   ASSERT_FALSE(ce::MountRegistry(Root() / "registry.db"));
   WNDCLASSW wc{};

@@ -7,9 +7,8 @@
 #include <map>
 #include <vector>
 
-#include "hardware/display/Panel.h"
 #include "platform/gdi/WindowArea.h"
-#include "platform/kernel/Kernel.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 namespace gditest {
@@ -17,7 +16,6 @@ namespace gditest {
 class GdiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ce::SetSystemPanel(&panel);
     IsWindow(nullptr);  // the window manager is up and has put in its provider
     previous_ = ce::SetWindowAreaProvider([this](HWND w) {
       auto it = windows.find(w);
@@ -26,7 +24,6 @@ class GdiTest : public ::testing::Test {
   }
   void TearDown() override {
     ce::SetWindowAreaProvider(std::move(previous_));
-    ce::SetSystemPanel(nullptr);
   }
 
   // A window whose client area is at (x, y) on the screen, w x h, visible
@@ -78,7 +75,8 @@ class GdiTest : public ::testing::Test {
     DeleteObject(d.bitmap);
   }
 
-  hw::Panel panel;
+  TestDevices devices;
+  hw::Panel& panel = devices.panel;
   std::map<HWND, ce::WindowArea> windows;
 
  private:

@@ -4,8 +4,7 @@
 
 #include <vector>
 
-#include "hardware/display/Panel.h"
-#include "platform/kernel/Kernel.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 namespace {
@@ -20,7 +19,6 @@ LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 class WindowPaintTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ce::SetSystemPanel(&panel);
     WNDCLASSW wc{};
     wc.lpfnWndProc = RecordingProc;
     wc.lpszClassName = u"GdiPaintTest";
@@ -29,7 +27,6 @@ class WindowPaintTest : public ::testing::Test {
   }
   void TearDown() override {
     for (HWND w : made) DestroyWindow(w);
-    ce::SetSystemPanel(nullptr);
   }
   HWND Make(int x, int y, int w, int h) {
     HWND hwnd = CreateWindowExW(0, u"GdiPaintTest", u"", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
@@ -40,7 +37,8 @@ class WindowPaintTest : public ::testing::Test {
   }
   std::uint32_t Screen(int x, int y) const { return panel.pixels()[y * hw::Panel::kWidth + x]; }
 
-  hw::Panel panel;
+  TestDevices devices;
+  hw::Panel& panel = devices.panel;
   std::vector<HWND> made;
 };
 
@@ -104,8 +102,8 @@ TEST_F(WindowPaintTest, DrawingThroughACoveredWindowKeepsOutOfTheCover) {
 namespace {
 
 TEST(WindowEraseTest, TheDefaultEraseFillsTheUpdateAreaWithTheClassBrush) {
-  hw::Panel panel;
-  ce::SetSystemPanel(&panel);
+  TestDevices devices;
+  hw::Panel& panel = devices.panel;
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"GdiEraseTest";
@@ -126,7 +124,6 @@ TEST(WindowEraseTest, TheDefaultEraseFillsTheUpdateAreaWithTheClassBrush) {
   EXPECT_EQ(at(50, 66), 0xFFFFFFu) << "outside the update area nothing is erased";
   EXPECT_EQ(at(29, 66), 0xFFFFFFu);
   DestroyWindow(w);
-  ce::SetSystemPanel(nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include "host/Host.h"
 #include "host/Provisioning.h"
 #include "tests/support/HostRun.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Registry.h"
 #include "windows.h"
@@ -57,12 +59,27 @@ TEST_F(HostTest, ScriptWaitThenDumpPrintsTheTimeAsJson) {
             "\"idle_resets\": 0, \"last_idle_reset\": null}\n");
 }
 
+// Headless or in a window, a run that stops before it starts leaves the
+// platform as it found it: the handheld's devices taken back, and message
+// boxes on standard error again rather than on a screen that is gone.
 TEST_F(HostTest, ARecordingThatCannotBeWrittenStopsTheRunBeforeItStarts) {
   auto script = Write("s.txt", "wait 100\n");
-  EXPECT_NE(Run({"--headless", "--no-card", "--root", root_.string(), "--script", script.string(), "--record",
-                 "/nonexistent/dir/x.wav"}),
-            0);
-  EXPECT_NE(err_.str().find("cannot write the recording /nonexistent/dir/x.wav"), std::string::npos) << err_.str();
+  const char* previousDriver = std::getenv("SDL_VIDEODRIVER");
+  const std::string restore = previousDriver ? previousDriver : "";
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  for (const char* mode : {"--headless", "--scale=1"}) {
+    SCOPED_TRACE(mode);
+    EXPECT_NE(Run({mode, "--no-card", "--root", root_.string(), "--script", script.string(), "--record",
+                   "/nonexistent/dir/x.wav"}),
+              0);
+    EXPECT_NE(err_.str().find("cannot write the recording /nonexistent/dir/x.wav"), std::string::npos) << err_.str();
+    EXPECT_EQ(ce::Attached::Panel(), nullptr);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBoxW(nullptr, u"Still here?", u"Q", MB_YESNO), IDYES);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Q: Still here?\n");
+  }
+  if (previousDriver) setenv("SDL_VIDEODRIVER", restore.c_str(), 1);
+  else unsetenv("SDL_VIDEODRIVER");
 }
 
 TEST_F(HostTest, FirstBootProvisionsTheRootOnceAndExportShowsInstallDir) {

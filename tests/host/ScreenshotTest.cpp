@@ -7,8 +7,7 @@
 
 #include "host/Screenshot.h"
 #include "host/ReadPng.h"
-#include "hardware/display/Panel.h"
-#include "platform/kernel/Kernel.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 namespace {
@@ -19,12 +18,11 @@ using testpng::ReadPng;
 class ScreenshotTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ce::SetSystemPanel(&panel);
     dir = std::filesystem::path(::testing::TempDir()) / "screenshot-test";
     std::filesystem::create_directories(dir);
   }
-  void TearDown() override { ce::SetSystemPanel(nullptr); }
-  hw::Panel panel;
+  TestDevices devices;
+  hw::Panel& panel = devices.panel;
   std::filesystem::path dir;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DeviceRootFixture.h"
+#include "tests/support/Devices.h"
 
 namespace {
 
@@ -181,6 +182,7 @@ TEST_F(FilesTest, ClosedHandlesAndOtherKindsOfHandleAreRefused) {
   HANDLE file = Open(u"\\closed.txt", kReadWrite, CREATE_NEW);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(CloseHandle(file));
+  TestDevices devices;  // the wait below runs on the clock
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   char buffer[4];
   LONG high = 0;

@@ -2,16 +2,15 @@
 
 #include <thread>
 
-#include "platform/kernel/Kernel.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 namespace {
 
 class SyncTest : public ::testing::Test {
  protected:
-  void SetUp() override { ce::SetSystemClock(&clock_); }
-  void TearDown() override { ce::SetSystemClock(nullptr); }
-  hw::Clock clock_{hw::Clock::Mode::Virtual};
+  TestDevices devices_;
+  hw::Clock& clock_ = devices_.clock;
 };
 
 TEST_F(SyncTest, AutoResetEventReleasesOneWaitAndResets) {

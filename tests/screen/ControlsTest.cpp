@@ -90,21 +90,21 @@ TEST_F(ControlsTest, PaintedScreenShowsTheMonoToggleOverTheIndicatorUntilItIsNex
 }
 
 TEST_F(ControlsTest, DisplayOffButtonDarkensThePanelAndSetsTheFlag) {
-  ASSERT_TRUE(panel.backlight());
+  ASSERT_TRUE(panel().backlight());
   TapOn(screen->displayOffButton);
-  EXPECT_FALSE(panel.backlight());
+  EXPECT_FALSE(panel().backlight());
   EXPECT_TRUE(screen->displayOffFlag);
   EXPECT_TRUE(Shows(screen->displayOffButton, U())) << "drawn released, though dark";
   Shot("display-off.png");
   coordinator->DisplayOn(window);
-  EXPECT_TRUE(panel.backlight());
+  EXPECT_TRUE(panel().backlight());
   EXPECT_FALSE(screen->displayOffFlag);
   // Slid off before lifting: the display stays on.
   const RECT r = screen->displayOffButton.Rect();
   PenDown(r.left + 2, r.top + 2);
   PenMove(120, 155);
   PenUp(120, 155);
-  EXPECT_TRUE(panel.backlight());
+  EXPECT_TRUE(panel().backlight());
   EXPECT_FALSE(screen->displayOffFlag);
 }
 

@@ -24,7 +24,7 @@ class MainWindowTest : public RadioScreenTest {
   // Switches the display off as its button does, without the pen.
   void DisplayOff() {
     screen->displayOffButton.OnActivate();
-    ASSERT_FALSE(panel.backlight());
+    ASSERT_FALSE(panel().backlight());
   }
   // Another window in front of the radio.
   HWND WindowInFront() {
@@ -52,13 +52,13 @@ TEST_F(MainWindowTest, WindowEventsSwitchTheDarkDisplayBackOn) {
                          Event{"WM_ACTIVATE inactive", WM_ACTIVATE, WA_INACTIVE}}) {
     DisplayOff();
     EXPECT_EQ(SendMessageW(window, e.message, e.wParam, 0), 0) << e.name;
-    EXPECT_TRUE(panel.backlight()) << e.name;
+    EXPECT_TRUE(panel().backlight()) << e.name;
     EXPECT_FALSE(screen->displayOffFlag) << e.name;
   }
   // Becoming active is no reason.
   DisplayOff();
   SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
-  EXPECT_FALSE(panel.backlight());
+  EXPECT_FALSE(panel().backlight());
 }
 
 // With another window in front, closing the radio does not deactivate it
@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, TheOkCommandWakesTheDisplayBeforeClosingAndExitDoesNot) {
   DisplayOff();
   SendMessageW(window, WM_COMMAND, IDM_EXIT, 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_FALSE(panel.backlight());
+  EXPECT_FALSE(panel().backlight());
   DestroyWindow(other);
 
   OpenRadio();
@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, TheOkCommandWakesTheDisplayBeforeClosingAndExitDoesNot) {
   DisplayOff();
   SendMessageW(window, WM_COMMAND, IDOK, 0);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(panel.backlight());
+  EXPECT_TRUE(panel().backlight());
   DestroyWindow(other);
 }
 

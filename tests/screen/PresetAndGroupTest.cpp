@@ -81,7 +81,7 @@ TEST_F(PresetAndGroupTest, HoldStoresWithAChimeAndTheLiftRecallsWhatWasStored) {
   FillGroups();
   screen->frequencySlider.SetPos(902, 0);  // tuned to 90.2 MHz
   RunFor(50);
-  const std::size_t chimes = speaker.History().size();
+  const std::size_t chimes = speaker().History().size();
 
   // Held past the hold tick: the chime plays while the pen is still down
   // and preset 4 of group 1 becomes 90.2 with its label.
@@ -89,11 +89,11 @@ TEST_F(PresetAndGroupTest, HoldStoresWithAChimeAndTheLiftRecallsWhatWasStored) {
   const int x = (p4.left + p4.right) / 2, y = (p4.top + p4.bottom) / 2;
   PenDown(x, y);
   RunFor(990);
-  EXPECT_EQ(speaker.History().size(), chimes);
+  EXPECT_EQ(speaker().History().size(), chimes);
   EXPECT_TRUE(LabelShows(4, " 96.0"));
   RunFor(100);
-  ASSERT_EQ(speaker.History().size(), chimes + 1);
-  EXPECT_GT(speaker.History().back().durationUs, 0u);
+  ASSERT_EQ(speaker().History().size(), chimes + 1);
+  EXPECT_GT(speaker().History().back().durationUs, 0u);
   EXPECT_EQ(screen->presetBank.GetPreset(1, 4), 902u);
   EXPECT_TRUE(LabelShows(4, " 90.2"));
   EXPECT_EQ(Preset(4).State(), Widget::Pressed);
@@ -115,7 +115,7 @@ TEST_F(PresetAndGroupTest, HoldStoresWithAChimeAndTheLiftRecallsWhatWasStored) {
   PenMove(p6.left + 3, p6.top + 3);
   RunFor(1100);
   EXPECT_EQ(screen->presetBank.GetPreset(1, 6), 902u);
-  EXPECT_EQ(speaker.History().size(), chimes + 2);
+  EXPECT_EQ(speaker().History().size(), chimes + 2);
   PenUp(120, 155);
 }
 
@@ -162,9 +162,9 @@ TEST_F(PresetAndGroupTest, PresetsDoNothingWithoutTheTunerCard) {
   ASSERT_EQ(handheld->cardSlot().Remove(), "");
   RunFor(150);  // the poll notices and disables the frequency slider
   ASSERT_FALSE(screen->frequencySlider.IsEnabled());
-  const std::size_t chimes = speaker.History().size();
+  const std::size_t chimes = speaker().History().size();
   Hold(Preset(1), 1200);
-  EXPECT_EQ(speaker.History().size(), chimes);
+  EXPECT_EQ(speaker().History().size(), chimes);
   EXPECT_EQ(screen->presetBank.GetPreset(1, 1), 881u);
   EXPECT_TRUE(LabelShows(1, " 88.1"));
   EXPECT_EQ(screen->frequencySlider.GetPos(), 960);

@@ -9,9 +9,8 @@
 #include "OndrelIds.h"
 #include "host/Screenshot.h"
 #include "hardware/cards/TunerChip.h"
-#include "platform/kernel/Kernel.h"
+#include "platform/kernel/Devices.h"
 #include "skin/SkinPictures.h"
-#include "platform/sound/Sound.h"
 #include "platform/user/Desktop.h"
 
 namespace screentest {
@@ -31,8 +30,9 @@ void CALLBACK NextTap(HWND, UINT, UINT_PTR timer, DWORD) {
   }
   const POINT at = g_taps.front();
   g_taps.erase(g_taps.begin());
-  ce::SystemInput().PenDown(at.x, at.y);
-  ce::SystemInput().PenUp(at.x, at.y);
+  hw::InputDevice& input = *ce::Attached::Input();
+  input.PenDown(at.x, at.y);
+  input.PenUp(at.x, at.y);
 }
 
 }  // namespace
@@ -67,9 +67,10 @@ constexpr char kScreenScene[] = R"(76.5 11 stereo
 )";
 
 void RadioScreenTest::Boot(bool cardInserted) {
+  module.reset();
+  handheld.reset();  // one handheld at a time
   host::HandheldConfig config;
   config.root = root / "device";
-  config.virtualTime = true;
   config.cardInserted = cardInserted;
   const std::string scene = SceneText();
   config.scene = root / "screen.scene";
@@ -77,15 +78,13 @@ void RadioScreenTest::Boot(bool cardInserted) {
   std::string error;
   handheld = host::Handheld::Boot(config, error);
   ASSERT_TRUE(handheld) << error;
-  ce::SetSystemPanel(&panel);
-  ce::SetSystemSpeaker(&speaker);
   module = ce::Module::Load(ONDREL_RESOURCES_MODULE, ce::ModuleKind::Program, error);
   ASSERT_TRUE(module) << error;
 }
 
 void RadioScreenTest::TearDown() {
-  if (ce::SystemInput().PenTouching()) {  // a test that stopped mid-tap
-    ce::SystemInput().PenUp(0, 0);
+  if (handheld && input().PenTouching()) {  // a test that stopped mid-tap
+    input().PenUp(0, 0);
     RunFor(1);
   }
   if (window && IsWindow(window)) CloseRadio();
@@ -93,11 +92,7 @@ void RadioScreenTest::TearDown() {
   coordinator.reset();
   screen.reset();
   ce::DestroyThreadWindows();
-  while (ce::SystemInput().Take()) {
-  }
   module.reset();
-  ce::SetSystemSpeaker(nullptr);
-  ce::SetSystemPanel(nullptr);
   handheld.reset();
   std::error_code ec;
   std::filesystem::remove_all(root, ec);
@@ -149,15 +144,15 @@ std::vector<std::uint64_t> RadioScreenTest::TicksOf(UINT id) const {
 }
 
 void RadioScreenTest::PenDown(int x, int y) {
-  ce::SystemInput().PenDown(x, y + kClientTop);
+  input().PenDown(x, y + kClientTop);
   RunFor(1);
 }
 void RadioScreenTest::PenMove(int x, int y) {
-  ce::SystemInput().PenMove(x, y + kClientTop);
+  input().PenMove(x, y + kClientTop);
   RunFor(1);
 }
 void RadioScreenTest::PenUp(int x, int y) {
-  ce::SystemInput().PenUp(x, y + kClientTop);
+  input().PenUp(x, y + kClientTop);
   RunFor(1);
 }
 
@@ -179,8 +174,8 @@ void RadioScreenTest::TapsLater(std::vector<POINT> taps, UINT everyMs) {
 }
 
 void RadioScreenTest::Key(hw::KeyCode key) {
-  ce::SystemInput().KeyDown(key);
-  ce::SystemInput().KeyUp(key);
+  input().KeyDown(key);
+  input().KeyUp(key);
   RunFor(1);
 }
 
@@ -194,7 +189,7 @@ void RadioScreenTest::Hold(const Widget& widget, std::uint64_t ms) {
 }
 
 std::uint32_t RadioScreenTest::Client(int x, int y) const {
-  return panel.pixels()[(y + kClientTop) * hw::Panel::kWidth + x] & 0xFFFFFF;
+  return panel().pixels()[(y + kClientTop) * hw::Panel::kWidth + x] & 0xFFFFFF;
 }
 
 std::vector<std::uint32_t> RadioScreenTest::Frame() const {
@@ -275,7 +270,7 @@ void RadioScreenTest::Shot(const std::string& name) const {
   const char* folder = ::getenv("ONDREL_TEST_SHOTS");
   if (!folder || !*folder) return;
   std::filesystem::create_directories(folder);
-  EXPECT_EQ(host::WriteScreenshot(panel, std::filesystem::path(folder) / name), "");
+  EXPECT_EQ(host::WriteScreenshot(panel(), std::filesystem::path(folder) / name), "");
 }
 
 }  // namespace screentest

@@ -110,8 +110,10 @@ class RadioScreenTest : public ::testing::Test {
 
   std::filesystem::path root;
   std::unique_ptr<host::Handheld> handheld;
-  hw::Panel panel;
-  hw::Speaker speaker;
+  // The booted handheld's devices.
+  hw::Panel& panel() const { return handheld->panel(); }
+  hw::Speaker& speaker() const { return handheld->speaker(); }
+  hw::InputDevice& input() const { return handheld->input(); }
   std::optional<ce::Module> module;
   std::unique_ptr<Screen> screen;
   std::unique_ptr<RadioCoordinator> coordinator;

@@ -189,13 +189,14 @@ TEST_F(TuningTest, AQuickDragOfTheNeedleEndsSoonAfterThePenUpWhereTheNeedleWasLe
   MarkTrace();
   PenDown(grab.x, grab.y);
   hw::Clock& clock = handheld->clock();
+  hw::InputDevice& pen = input();
   const hw::Clock::Micros start = clock.NowUs();
   for (int i = 1; i <= 100; ++i)
-    clock.ScheduleAt(start + i * 10'000, [x = grab.x + i, y = grab.y + screentest::kClientTop] {
-      ce::SystemInput().PenMove(x, y);
+    clock.ScheduleAt(start + i * 10'000, [&pen, x = grab.x + i, y = grab.y + screentest::kClientTop] {
+      pen.PenMove(x, y);
     });
-  clock.ScheduleAt(start + 1'000'000, [x = lastX, y = grab.y + screentest::kClientTop] {
-    ce::SystemInput().PenUp(x, y);
+  clock.ScheduleAt(start + 1'000'000, [&pen, x = lastX, y = grab.y + screentest::kClientTop] {
+    pen.PenUp(x, y);
   });
   RunFor(5000);
   const std::vector<TunerWrite> writes = TunerWrites();

@@ -29,7 +29,7 @@ void SaveShot(const char* name) {
   const char* folder = std::getenv("ONDREL_TEST_SHOTS");
   if (!folder) return;
   std::filesystem::path file = std::filesystem::path(folder) / (std::string(name) + ".png");
-  EXPECT_EQ(host::WriteScreenshot(ce::SystemPanel(), file), "");
+  EXPECT_EQ(host::WriteScreenshot(*ce::Attached::Panel(), file), "");
 }
 
 // A program window like the radio's, with the bar its creation makes from
@@ -39,10 +39,6 @@ class MenuBarTest : public UserTest {
  protected:
   void SetUp() override {
     UserTest::SetUp();
-    // An earlier test may have left the pen on the panel.
-    if (ce::SystemInput().PenTouching()) ce::SystemInput().PenUp(0, 0);
-    while (ce::SystemInput().Take()) {
-    }
     HDC dc = GetDC(nullptr);
     RECT all{0, 0, 240, 320};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));

@@ -5,7 +5,7 @@ namespace {
 
 // Counts the pixels of the bar's rows that are the given colour.
 int CountInBar(std::uint32_t rgb) {
-  hw::Panel& panel = ce::SystemPanel();
+  hw::Panel& panel = *ce::Attached::Panel();
   std::lock_guard lock(panel.mutex());
   int count = 0;
   for (int y = 0; y < ce::kNavigationBarHeight; ++y)

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "hardware/display/Panel.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/ProgramLoader.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 namespace skintest {
@@ -28,7 +28,6 @@ class SkinTest : public ::testing::Test {
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     root = fs::canonical(pattern);
     ce::SetDeviceRoot(root);
-    ce::SetSystemPanel(&panel);
     std::string error;
     module = ce::Module::Load(ONDREL_RESOURCES_MODULE, ce::ModuleKind::Program, error);
     ASSERT_TRUE(module) << error;
@@ -49,7 +48,6 @@ class SkinTest : public ::testing::Test {
   void TearDown() override {
     if (IsWindow(window)) DestroyWindow(window);
     module.reset();
-    ce::SetSystemPanel(nullptr);
     ce::SetDeviceRoot({});
     std::error_code ec;
     fs::remove_all(root, ec);
@@ -72,7 +70,8 @@ class SkinTest : public ::testing::Test {
     fs::copy_file(fs::path(ONDREL_ARTWORK_DIR) / artworkName, target, fs::copy_options::overwrite_existing);
   }
 
-  hw::Panel panel;
+  TestDevices devices;
+  hw::Panel& panel = devices.panel;
   fs::path root;
   std::optional<ce::Module> module;
   HWND window = nullptr;

@@ -7,7 +7,7 @@
 
 #include "platform/kernel/Kernel.h"
 #include "platform/shell/Power.h"
-#include "platform/sound/Sound.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;
@@ -34,20 +34,17 @@ class PlaySoundTest : public ::testing::Test {
     root_ = pattern;
     fs::create_directories(root_ / "Windows");
     ce::SetDeviceRoot(root_);
-    ce::SetSystemClock(&clock_);
-    ce::SetSystemSpeaker(&speaker_);
   }
   void TearDown() override {
-    ce::SetSystemSpeaker(nullptr);
-    ce::SetSystemClock(nullptr);
     ce::SetDeviceRoot({});
     fs::remove_all(root_);
   }
   void Put(const std::string& name, const std::string& bytes) { std::ofstream(root_ / name, std::ios::binary) << bytes; }
 
   fs::path root_;
-  hw::Clock clock_{hw::Clock::Mode::Virtual};
-  hw::Speaker speaker_;
+  TestDevices devices_;
+  hw::Clock& clock_ = devices_.clock;
+  hw::Speaker& speaker_ = devices_.speaker;
 };
 
 TEST_F(PlaySoundTest, PlaysForTheSoundsDurationOnTheClock) {

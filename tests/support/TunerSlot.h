@@ -1,7 +1,8 @@
-// A handheld cut down to what the tuner card's driver needs: a virtual
-// clock, a device root with its registry, the SD host with its card slot,
-// the SD bus driver and device manager, and Marvex registered for the
-// radio card. The driver and tuner tests and the benchmarks build on it.
+// A handheld cut down to what the tuner card's driver needs: its devices
+// with a virtual clock and the SD host with its card slot (the platform's
+// SD bus driver runs on it), a device root with its registry, and Marvex
+// registered for the radio card. The driver and tuner tests and the
+// benchmarks build on it.
 #pragma once
 
 #include <stdlib.h>
@@ -15,8 +16,8 @@
 #include "platform/devmgr/DeviceManager.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Registry.h"
-#include "hardware/sd/SdHost.h"
 #include "platform/sdbus/SdBus.h"
+#include "tests/support/Devices.h"
 
 class TunerSlot {
  public:
@@ -24,20 +25,16 @@ class TunerSlot {
   // device root; it goes with the slot. Throws std::runtime_error when the
   // root or its registry cannot be made.
   explicit TunerSlot(const std::string& prefix) : root_(MakeRoot(prefix)) {
-    ce::SetSystemClock(&clock);
     ce::SetDeviceRoot(root_);
     if (auto error = ce::MountRegistry(root_ / "registry.db")) throw std::runtime_error(*error);
     const std::string error = ce::RegisterSdClientDriver(hw::RadioCard::kManufacturer, hw::RadioCard::kCardId, 1,
                                                          u"Marvex.dll", u"MVX");
     if (!error.empty()) throw std::runtime_error(error);
-    bus = std::make_unique<ce::SdBus>(host);
   }
   ~TunerSlot() {
     Remove();
-    bus.reset();
     ce::UnmountRegistry();
     ce::SetDeviceRoot({});
-    ce::SetSystemClock(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
   }
@@ -48,13 +45,14 @@ class TunerSlot {
   // Marvex is loaded (or unloaded) when these return.
   bool Insert(std::shared_ptr<hw::SdCard> card) {
     const bool inserted = host.Insert(std::move(card));
-    bus->WaitIdle();
+    bus().WaitIdle();
     return inserted;
   }
   void Remove() {
     host.Remove();
-    if (bus) bus->WaitIdle();
+    bus().WaitIdle();
   }
+  static ce::SdBus& bus() { return *ce::Attached::Bus(); }
   // What the tuner card says it is, so that a scripted card stands in
   // for it.
   static hw::SdCardInfo TunerCardInfo() {
@@ -68,9 +66,9 @@ class TunerSlot {
 
   const std::filesystem::path& root() const { return root_; }
 
-  hw::Clock clock{hw::Clock::Mode::Virtual};
-  hw::SdHost host{clock};
-  std::unique_ptr<ce::SdBus> bus;
+  TestDevices devices{{.sdSlot = true}};
+  hw::Clock& clock = devices.clock;
+  hw::SdHost& host = *devices.sdHost;
 
  private:
   static std::filesystem::path MakeRoot(const std::string& prefix) {

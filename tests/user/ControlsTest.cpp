@@ -66,9 +66,9 @@ TEST_F(ControlsTest, AutomaticRadioButtonsCheckOneOfTheirGroupHiddenMembersInclu
   EXPECT_EQ(Clicked().size(), 2u);
 
   // A pen that slides off before it lifts does not click.
-  ce::SystemInput().PenDown(20, 26 + 55);
-  ce::SystemInput().PenMove(200, 26 + 250);
-  ce::SystemInput().PenUp(200, 26 + 250);
+  input().PenDown(20, 26 + 55);
+  input().PenMove(200, 26 + 250);
+  input().PenUp(200, 26 + 250);
   Drain();
   EXPECT_EQ(IsDlgButtonChecked(parent_, 3), UINT(BST_UNCHECKED));
 
@@ -111,9 +111,9 @@ TEST_F(ControlsTest, TheTrackbarKeepsItsPositionInItsRangeAndFollowsThePen) {
   Drain();
 
   seen_.clear();
-  ce::SystemInput().PenDown(10 + 4, 26 + 12);
-  ce::SystemInput().PenMove(10 + 200, 26 + 12);  // past the end: the last position
-  ce::SystemInput().PenUp(10 + 200, 26 + 12);
+  input().PenDown(10 + 4, 26 + 12);
+  input().PenMove(10 + 200, 26 + 12);  // past the end: the last position
+  input().PenUp(10 + 200, 26 + 12);
   Drain();
   EXPECT_EQ(SendMessageW(bar, TBM_GETPOS, 0, 0), 3);
   const auto scrolls = SeenOf(WM_HSCROLL);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "UserFixture.h"
+#include "platform/kernel/Kernel.h"
 
 extern char** environ;
 
@@ -64,11 +65,14 @@ TEST_F(CrossProcessTest, ASecondProgramFindsTheWindowAndBringsItToTheFront) {
   ce::SetRaiseHandler({});
 }
 
+class RealTimeCrossProcessTest : public CrossProcessTest {
+ protected:
+  hw::Clock::Mode ClockMode() const override { return hw::Clock::Mode::Real; }
+};
+
 // In real time a message loop with nothing to do sleeps until its next
 // timer; a request from another program wakes it at once.
-TEST_F(CrossProcessTest, ARequestFromAnotherProgramWakesASleepingMessageLoop) {
-  hw::Clock realTime(hw::Clock::Mode::Real);
-  ce::SetSystemClock(&realTime);
+TEST_F(RealTimeCrossProcessTest, ARequestFromAnotherProgramWakesASleepingMessageLoop) {
   HWND radio = Make(CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, WS_VISIBLE, nullptr, u"Ondrel");
   HWND other = Make(0, 26, 240, 294, WS_VISIBLE, nullptr, u"Other");
   Drain();
@@ -89,7 +93,6 @@ TEST_F(CrossProcessTest, ARequestFromAnotherProgramWakesASleepingMessageLoop) {
   KillTimer(radio, 99);
   DestroyWindow(other);
   DestroyWindow(radio);
-  ce::SetSystemClock(clock_.get());
 }
 
 }  // namespace

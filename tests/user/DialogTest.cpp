@@ -300,7 +300,7 @@ void SaveShot(const char* name) {
   const char* folder = std::getenv("ONDREL_TEST_SHOTS");
   if (!folder) return;
   std::filesystem::path file = std::filesystem::path(folder) / (std::string(name) + ".png");
-  EXPECT_EQ(host::WriteScreenshot(ce::SystemPanel(), file), "");
+  EXPECT_EQ(host::WriteScreenshot(*ce::Attached::Panel(), file), "");
 }
 
 TEST_F(DialogTest, AFullScreenDialogGetsOkInTheNavigationBar) {
@@ -321,8 +321,8 @@ TEST_F(DialogTest, AFullScreenDialogGetsOkInTheNavigationBar) {
     KillTimer(d, 77);
     SaveShot("dialog_setting");
     // A tap at the bar's right end, where "ok" is.
-    ce::SystemInput().PenDown(224, 13);
-    ce::SystemInput().PenUp(224, 13);
+    input().PenDown(224, 13);
+    input().PenUp(224, 13);
     return INT_PTR(TRUE);
   };
   dialogHandlers_[WM_COMMAND] = [&](HWND d, UINT, WPARAM w, LPARAM) {
@@ -363,8 +363,8 @@ TEST_F(DialogTest, BringingTheOwnerForwardKeepsItsDialogActive) {
     SetForegroundWindow(other);
     SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<ULONG_PTR>(owner_) | 1));
     frontAfterRaise = GetForegroundWindow();
-    ce::SystemInput().PenDown(224, 13);
-    ce::SystemInput().PenUp(224, 13);
+    input().PenDown(224, 13);
+    input().PenUp(224, 13);
     return INT_PTR(TRUE);
   };
   dialogHandlers_[WM_COMMAND] = [](HWND d, UINT, WPARAM w, LPARAM) {
@@ -382,10 +382,10 @@ TEST_F(DialogTest, ReturnIsTheDialogsOk) {
     SetTimer(d, 77, 10, nullptr);
     return INT_PTR(TRUE);
   };
-  dialogHandlers_[WM_TIMER] = [](HWND d, UINT, WPARAM, LPARAM) {
+  dialogHandlers_[WM_TIMER] = [this](HWND d, UINT, WPARAM, LPARAM) {
     KillTimer(d, 77);
-    ce::SystemInput().KeyDown(hw::KeyCode::Return);
-    ce::SystemInput().KeyUp(hw::KeyCode::Return);
+    input().KeyDown(hw::KeyCode::Return);
+    input().KeyUp(hw::KeyCode::Return);
     return INT_PTR(TRUE);
   };
   dialogHandlers_[WM_COMMAND] = [](HWND d, UINT, WPARAM w, LPARAM) {

@@ -35,7 +35,6 @@ class EditControlTest : public UserTest {
  protected:
   void SetUp() override {
     UserTest::SetUp();
-    ce::SetSystemPanel(&panel_);
     handlers_[WM_PAINT] = [](HWND hwnd, UINT, WPARAM, LPARAM) -> LRESULT {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
@@ -49,11 +48,6 @@ class EditControlTest : public UserTest {
     };
     parent_ = Make(0, 26, 240, 294, WS_VISIBLE | WS_CLIPCHILDREN);
   }
-  void TearDown() override {
-    UserTest::TearDown();
-    ce::SetSystemPanel(nullptr);
-  }
-
   // An edit control as the radio makes its text window: a child, multi-line,
   // no border; hidden unless style says otherwise.
   HWND MakeEdit(int x, int y, int w, int h, DWORD style = 0, const char16_t* text = u"") {
@@ -63,7 +57,7 @@ class EditControlTest : public UserTest {
     return edit;
   }
 
-  std::uint32_t Screen(int x, int y) const { return panel_.pixels()[y * hw::Panel::kWidth + x]; }
+  std::uint32_t Screen(int x, int y) const { return panel().pixels()[y * hw::Panel::kWidth + x]; }
   static bool Dark(std::uint32_t pixel) { return (pixel & 0xFF) < 0x80; }
   // Pixels in a screen rectangle that are not the expected colour.
   int CountOther(const RECT& area, std::uint32_t expected) const {
@@ -80,13 +74,12 @@ class EditControlTest : public UserTest {
   }
   void Type(std::initializer_list<hw::KeyCode> keys) {
     for (hw::KeyCode key : keys) {
-      ce::SystemInput().KeyDown(key);
-      ce::SystemInput().KeyUp(key);
+      input().KeyDown(key);
+      input().KeyUp(key);
     }
     Drain();
   }
 
-  hw::Panel panel_;
   HWND parent_ = nullptr;
 };
 

@@ -6,7 +6,6 @@ POINT At(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam
 
 class InputTest : public UserTest {
  protected:
-  hw::InputDevice& input() { return ce::SystemInput(); }
   std::vector<UINT> Messages(HWND hwnd) const {
     std::vector<UINT> out;
     for (const Seen& s : seen_)
@@ -187,7 +186,6 @@ TEST_F(InputTest, InputThatWaitsForABusyProgramDoesNotPileUp) {
   // The right arrow held for a second while nothing reads the queue: the
   // press and the six repeats due by then (500 ms, then every 100 ms) are
   // one key-down counting 7; Ctrl does not repeat.
-  input().SetClock(clock_.get());
   Drain();
   seen_.clear();
   input().KeyDown(hw::KeyCode::Right);

@@ -150,10 +150,6 @@ class PopupMenuTest : public UserTest {
  protected:
   void SetUp() override {
     UserTest::SetUp();
-    // An earlier test may have left the pen on the panel.
-    if (ce::SystemInput().PenTouching()) ce::SystemInput().PenUp(0, 0);
-    while (ce::SystemInput().Take()) {
-    }
     target_ = Make(0, 26, 240, 268);
     menu_ = CreatePopupMenu();
     AppendMenuW(menu_, MF_STRING, 11, u"&Setting");
@@ -202,9 +198,9 @@ TEST_F(PopupMenuTest, LiftingThePenOnACommandChoosesItAfterTheMenuCloses) {
   EXPECT_EQ(rect_.left, 10);
   EXPECT_EQ(GetForegroundWindow(), target_) << "the menu does not take the foreground";
   // Down on one item, slide to another, lift there.
-  ce::SystemInput().PenDown(40, RowY(0));
-  ce::SystemInput().PenMove(40, RowY(3));
-  ce::SystemInput().PenUp(40, RowY(3));
+  input().PenDown(40, RowY(0));
+  input().PenMove(40, RowY(3));
+  input().PenUp(40, RowY(3));
   Drain();
   EXPECT_FALSE(IsWindow(popup));
   EXPECT_EQ(closed_, 1);
@@ -227,9 +223,9 @@ TEST_F(PopupMenuTest, GreyedItemsAndSeparatorsAreNotChosenAndATapOutsideCloses) 
 
 TEST_F(PopupMenuTest, KeysMoveTheHighlightAndChoose) {
   HWND popup = Open();
-  ce::SystemInput().KeyDown(hw::KeyCode::Down);  // Setting
-  ce::SystemInput().KeyDown(hw::KeyCode::Down);  // past the separator and greyed item: Exit
-  ce::SystemInput().KeyDown(hw::KeyCode::Return);
+  input().KeyDown(hw::KeyCode::Down);  // Setting
+  input().KeyDown(hw::KeyCode::Down);  // past the separator and greyed item: Exit
+  input().KeyDown(hw::KeyCode::Return);
   Drain();
   EXPECT_FALSE(IsWindow(popup));
   EXPECT_EQ(Commands(), std::vector<WPARAM>{13});

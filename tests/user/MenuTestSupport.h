@@ -9,7 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/kernel/Kernel.h"
+#include "hardware/display/Panel.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/ProgramLoader.h"
 #include "windows.h"
 
@@ -30,7 +31,7 @@ inline HINSTANCE ResourceModule() {
 // (text is smoothed: every pixel darker than mid-grey).
 template <class Match>
 int CountOnPanel(const RECT& r, Match match) {
-  hw::Panel& panel = ce::SystemPanel();
+  hw::Panel& panel = *ce::Attached::Panel();
   std::lock_guard lock(panel.mutex());
   int count = 0;
   for (LONG y = r.top; y < r.bottom; ++y)

@@ -118,11 +118,11 @@ class OnScreenMessageBoxTest : public UserTest {
 
 TEST_F(OnScreenMessageBoxTest, BoxIsDrawnCentredAndATapOnOkAnswersIt) {
   HWND owner = Make(0, 26, 240, 294);
-  WhenTheBoxIsUp([](const RECT& box) {
+  WhenTheBoxIsUp([this](const RECT& box) {
     // The OK button: centred, in the bottom row of the box.
     const LONG x = (box.left + box.right) / 2, y = box.bottom - 20;
-    ce::SystemInput().PenDown(x, y);
-    ce::SystemInput().PenUp(x, y);
+    input().PenDown(x, y);
+    input().PenUp(x, y);
   });
   ::testing::internal::CaptureStderr();
   const int answer = MessageBoxW(owner, u"Cannot open \\Windows\\BK_U.bmp, the file is not a bitmap", u"Error", MB_OK);
@@ -139,12 +139,12 @@ TEST_F(OnScreenMessageBoxTest, BoxIsDrawnCentredAndATapOnOkAnswersIt) {
 }
 
 TEST_F(OnScreenMessageBoxTest, ReturnChoosesTheDefaultButtonAndTapsBesideTheButtonsDoNothing) {
-  WhenTheBoxIsUp([](const RECT& box) {
-    ce::SystemInput().PenDown(box.left + 5, box.top + 40);
-    ce::SystemInput().PenUp(box.left + 5, box.top + 40);
-    ce::SystemInput().PenDown(100, 300);
-    ce::SystemInput().PenUp(100, 300);
-    ce::SystemInput().KeyDown(hw::KeyCode::Return);
+  WhenTheBoxIsUp([this](const RECT& box) {
+    input().PenDown(box.left + 5, box.top + 40);
+    input().PenUp(box.left + 5, box.top + 40);
+    input().PenDown(100, 300);
+    input().PenUp(100, 300);
+    input().KeyDown(hw::KeyCode::Return);
   });
   EXPECT_EQ(MessageBoxW(nullptr, u"Search again?", u"Scan", MB_YESNO | 0x100), IDNO);
   EXPECT_FALSE(SeenOf(WM_LBUTTONDOWN).size());

@@ -20,7 +20,7 @@ class TimerTest : public UserTest {
   void SetUp() override {
     UserTest::SetUp();
     g_callbacks.clear();
-    g_clock = clock_.get();
+    g_clock = clock_;
   }
   std::vector<std::pair<WPARAM, std::uint64_t>> Ticks() const {
     std::vector<std::pair<WPARAM, std::uint64_t>> out;
@@ -107,8 +107,8 @@ TEST_F(TimerTest, ADestroyedWindowsTimersStop) {
 // early and none later than a tenth of its interval, so that a program
 // with several timers wakes once for them, not once for each.
 TEST(RealTimeTimerTest, TimersOfAThreadComeDueTogetherWithinTheirTolerance) {
-  hw::Clock realTime(hw::Clock::Mode::Real);
-  ce::SetSystemClock(&realTime);
+  TestDevices devices({.clock = hw::Clock::Mode::Real});
+  hw::Clock& realTime = devices.clock;
   ce::TimerTable table([](ce::TimerKey, std::uint64_t) {});
   const auto thread = std::this_thread::get_id();
   HWND window = reinterpret_cast<HWND>(0x1234);
@@ -125,7 +125,6 @@ TEST(RealTimeTimerTest, TimersOfAThreadComeDueTogetherWithinTheirTolerance) {
   EXPECT_LE(due(1), start + 11'000'000) << "late by a tenth at most";
   EXPECT_GE(due(4), start + 20'000'000);
   EXPECT_EQ(table.NextDeadline(thread)->due, due(1));
-  ce::SetSystemClock(nullptr);
 }
 
 }  // namespace

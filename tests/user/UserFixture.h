@@ -1,6 +1,6 @@
-// Windows on a virtual clock: each test gets a fresh clock, the
-// platform's own input device, and a window class whose procedure hands
-// every message to the test; whatever the test leaves is destroyed.
+// Windows on a virtual clock: each test gets fresh devices (a real-time
+// clock where a fixture asks for one), and a window class whose procedure
+// hands every message to the test; whatever the test leaves is destroyed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/kernel/Kernel.h"
 #include "platform/user/Desktop.h"
+#include "tests/support/Devices.h"
 #include "windows.h"
 
 class UserTest : public ::testing::Test {
@@ -28,10 +28,11 @@ class UserTest : public ::testing::Test {
  protected:
   static inline const char16_t* kClass = u"TestWindow";
 
+  virtual hw::Clock::Mode ClockMode() const { return hw::Clock::Mode::Virtual; }
+
   void SetUp() override {
-    clock_ = std::make_unique<hw::Clock>(hw::Clock::Mode::Virtual);
-    ce::SetSystemClock(clock_.get());
-    ce::SetSystemInput(nullptr);
+    devices_ = std::make_unique<TestDevices>(DeviceOptions{.clock = ClockMode()});
+    clock_ = &devices_->clock;
     current_ = this;
     WNDCLASSW wc{};
     wc.lpfnWndProc = &UserTest::Proc;
@@ -42,11 +43,8 @@ class UserTest : public ::testing::Test {
   void TearDown() override {
     ce::DestroyThreadWindows();
     UnregisterClassW(kClass, nullptr);
-    ce::SystemInput().SetClock(nullptr);
-    ce::SystemInput().PenUp(0, 0);  // a test that left the pen down
-    while (ce::SystemInput().Take()) {
-    }
-    ce::SetSystemClock(nullptr);
+    devices_.reset();
+    clock_ = nullptr;
     current_ = nullptr;
   }
 
@@ -74,8 +72,8 @@ class UserTest : public ::testing::Test {
 
   // Taps a screen point with the pen and lets the messages run.
   void Tap(int x, int y) {
-    ce::SystemInput().PenDown(x, y);
-    ce::SystemInput().PenUp(x, y);
+    input().PenDown(x, y);
+    input().PenUp(x, y);
     Drain();
   }
 
@@ -86,7 +84,11 @@ class UserTest : public ::testing::Test {
     return out;
   }
 
-  std::unique_ptr<hw::Clock> clock_;
+  hw::InputDevice& input() const { return devices_->input; }
+  hw::Panel& panel() const { return devices_->panel; }
+
+  std::unique_ptr<TestDevices> devices_;
+  hw::Clock* clock_ = nullptr;
   std::vector<Seen> seen_;
   std::map<UINT, Handler> handlers_;  // per message; otherwise DefWindowProcW
 

@@ -50,7 +50,6 @@ std::optional<int> BandOf(std::string_view name) {
 // Returns an error message, empty when the command line is good.
 std::string Parse(std::span<const std::string_view> args, ScanOptions& options) {
   options.config.root = host::DefaultDeviceRoot();
-  options.config.virtualTime = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
     if (arg == "--help") {
