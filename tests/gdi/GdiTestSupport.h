@@ -79,6 +79,8 @@ class GdiTest : public ::testing::Test {
   }
 
   hw::Panel panel;
+  // A test that changes these while a window's context is out says so
+  // with ce::WindowAreasChanged, as the window manager does.
   std::map<HWND, ce::WindowArea> windows;
 
  private:
