@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "hardware/display/Panel.h"
+#include "platform/gdi/PixelRuns.h"
 #include "platform/gdi/WindowArea.h"
 #include "tests/support/Devices.h"
 #include "windows.h"
@@ -88,13 +90,14 @@ double NsPerCall(F& f, int& batch, double span) {
   return (ThreadNs() - start) / batch;
 }
 
-// Runs draw as the benchmark's iterations, then holds it against a memcpy
-// of the bytes of one w x h 32-bit rectangle. Draws and memcpys take turns
+// Runs draw as the benchmark's iterations, then holds it against one
+// memcpy of the bytes of `pictures` w x h pictures at the screen's 4 bytes
+// a pixel: what the draw puts on the screen. Draws and memcpys take turns
 // in short rounds, so that both meet the same load on the machine;
 // x_memcpy is the median of the rounds' ratios.
 template <class Draw>
-void TimeAgainstMemcpy(benchmark::State& state, int w, int h, Draw draw) {
-  const std::size_t bytes = std::size_t(w) * std::size_t(h) * 4;
+void TimeAgainstMemcpy(benchmark::State& state, int w, int h, int pictures, Draw draw) {
+  const std::size_t bytes = std::size_t(w) * std::size_t(h) * 4 * std::size_t(pictures);
   for (auto _ : state) draw();
   state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(bytes));
 
@@ -125,26 +128,48 @@ void TimeAgainstMemcpy(benchmark::State& state, int w, int h, Draw draw) {
 void BM_BitBltSkinToWindow(benchmark::State& state) {
   Screen screen;
   Picture skin(240, 268, int(state.range(0)));
-  TimeAgainstMemcpy(state, 240, 268, [&] { BitBlt(screen.dc(), 0, 0, 240, 268, skin.dc, 0, 0, SRCCOPY); });
+  TimeAgainstMemcpy(state, 240, 268, 1, [&] { BitBlt(screen.dc(), 0, 0, 240, 268, skin.dc, 0, 0, SRCCOPY); });
 }
 BENCHMARK(BM_BitBltSkinToWindow)->Arg(32)->Arg(24)->ArgName("bits");
 
 // A picture drawn through its mask: the mask with SRCAND, then the picture
 // with SRCPAINT, from 24-bit sources as the skin loads them, moving along
-// the screen. The slider thumb is 21 x 29, a digit of the frequency readout
-// 16 x 17 and one of the preset labels' small digits 5 x 6.
+// the screen; the memcpy copies both pictures' bytes. The slider thumb is
+// 21 x 29, a digit of the frequency readout 16 x 17 and one of the preset
+// labels' small digits 5 x 6.
 void BM_MaskedPicture(benchmark::State& state) {
   const int w = int(state.range(0)), h = int(state.range(1));
   Screen screen;
   Picture picture(w, h, 24), mask(w, h, 24);
   int x = 26;
-  TimeAgainstMemcpy(state, w, h, [&] {
+  TimeAgainstMemcpy(state, w, h, 2, [&] {
     BitBlt(screen.dc(), x, 116, w, h, mask.dc, 0, 0, SRCAND);
     BitBlt(screen.dc(), x, 116, w, h, picture.dc, 0, 0, SRCPAINT);
     x = x == 161 ? 26 : x + 1;
   });
 }
 BENCHMARK(BM_MaskedPicture)->Args({21, 29})->Args({16, 17})->Args({5, 6})->ArgNames({"w", "h"});
+
+// The same two passes as the pixel loops alone run them, straight on the
+// panel's rows: what a masked draw costs without the calls around it.
+void BM_MaskedPictureLoops(benchmark::State& state) {
+  using namespace ce::gdi;
+  const int w = int(state.range(0)), h = int(state.range(1));
+  hw::Panel panel;
+  const std::ptrdiff_t rowBytes = (w * 3 + 3) / 4 * 4;
+  std::vector<std::uint8_t> picture(std::size_t(rowBytes * h), 0x0F), mask(std::size_t(rowBytes * h), 0xF0);
+  const RectRun and_ = RectRunOf(Combination::And, PixelFormat::Bgr24, FastestVectors());
+  const RectRun or_ = RectRunOf(Combination::Or, PixelFormat::Bgr24, FastestVectors());
+  int x = 26;
+  TimeAgainstMemcpy(state, w, h, 2, [&] {
+    auto* at = reinterpret_cast<std::uint8_t*>(panel.pixels() + 142 * hw::Panel::kWidth + x);
+    and_(at, hw::Panel::kWidth * 4, mask.data(), rowBytes, w, h);
+    or_(at, hw::Panel::kWidth * 4, picture.data(), rowBytes, w, h);
+    benchmark::ClobberMemory();
+    x = x == 161 ? 26 : x + 1;
+  });
+}
+BENCHMARK(BM_MaskedPictureLoops)->Args({21, 29})->Args({16, 17})->Args({5, 6})->ArgNames({"w", "h"});
 
 void BM_DrawTextLine(benchmark::State& state) {
   Screen screen;

@@ -158,22 +158,6 @@ std::optional<Bitmap> Bitmap::Create(int width, int height, PixelFormat format, 
   return b;
 }
 
-Surface Bitmap::View() {
-  Surface s;
-  s.width = width_;
-  s.height = height_;
-  s.format = format_;
-  s.palette = palette_;
-  if (topDown_) {
-    s.row0 = Bytes();
-    s.stride = std::ptrdiff_t(rowBytes_);
-  } else {
-    s.row0 = Bytes() + rowBytes_ * std::size_t(height_ - 1);
-    s.stride = -std::ptrdiff_t(rowBytes_);
-  }
-  return s;
-}
-
 std::optional<DibLayout> ParseDibHeader(std::span<const std::uint8_t> bytes, std::string& error) {
   if (bytes.size() < 40) {
     error = "bitmap header of " + std::to_string(bytes.size()) + " bytes, 40 needed";

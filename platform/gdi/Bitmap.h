@@ -82,7 +82,16 @@ class Bitmap {
   const std::vector<Rgb>& palette() const { return palette_; }
 
   // The pixels as a view, row 0 at the top.
-  Surface View();
+  Surface View() {
+    Surface s;
+    s.width = width_;
+    s.height = height_;
+    s.format = format_;
+    s.palette = palette_;
+    s.stride = topDown_ ? std::ptrdiff_t(rowBytes_) : -std::ptrdiff_t(rowBytes_);
+    s.row0 = topDown_ ? Bytes() : Bytes() + rowBytes_ * std::size_t(height_ - 1);
+    return s;
+  }
 
   // DeleteObject refuses a bitmap that a device context holds.
   int selections = 0;

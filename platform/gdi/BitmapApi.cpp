@@ -150,35 +150,30 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
 }
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
-  DcRef dst = ce::gdi::DcOrFail(hdc);
-  if (!dst) return FALSE;
   unsigned index = ce::gdi::RopIndex(rop);
   bool useSource = ce::gdi::RopUsesSource(index);
-  DcRef src;
-  if (useSource && !(src = ce::gdi::DcOrFail(hdcSrc))) return FALSE;
-  auto dplace = dst->Resolve();
-  if (!dplace) {
+  auto [dst, src] = Gdi::Instance().DcPair(hdc, useSource ? hdcSrc : nullptr);
+  if (!dst || (useSource && !src)) {
     ce::SetThreadError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  std::optional<DeviceContext::Place> splace;
+  DeviceContext::Place dplace, splace;
+  if (!dst->Resolve(dplace) || (useSource && !src->Resolve(splace))) {
+    ce::SetThreadError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
   ce::gdi::ColourRules rules;
   if (useSource) {
-    splace = src->Resolve();
-    if (!splace) {
-      ce::SetThreadError(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
-    bool monoSource = ce::gdi::IsMonoDevice(*splace), monoDest = ce::gdi::IsMonoDevice(*dplace);
+    bool monoSource = ce::gdi::IsMonoDevice(splace), monoDest = ce::gdi::IsMonoDevice(dplace);
     if (monoSource && !monoDest)
       rules.monoSource = std::array<ce::gdi::Rgb, 2>{ce::gdi::RgbOfColorRef(dst->textColour),
                                                       ce::gdi::RgbOfColorRef(dst->bkColour)};
     if (monoDest && !monoSource) rules.sourceBackground = ce::gdi::RgbOfColorRef(src->bkColour);
   }
-  ce::gdi::PanelGuard guard(dplace->panel, splace ? splace->panel : nullptr);
-  const ce::gdi::Surface* source = splace ? &splace->target.surface : nullptr;
-  int sx = splace ? x1 + splace->target.origin.x : 0, sy = splace ? y1 + splace->target.origin.y : 0;
-  ce::gdi::Painter::Blit(dplace->target, x, y, cx, cy, source, sx, sy, rop, ce::gdi::PatternOf(*dst), rules);
+  ce::gdi::PanelGuard guard(dplace.panel, splace.panel);
+  const ce::gdi::Surface* source = useSource ? &splace.target.surface : nullptr;
+  int sx = useSource ? x1 + splace.target.origin.x : 0, sy = useSource ? y1 + splace.target.origin.y : 0;
+  ce::gdi::Painter::Blit(dplace.target, x, y, cx, cy, source, sx, sy, rop, ce::gdi::PatternOf(*dst), rules);
   return TRUE;
 }
 
@@ -198,23 +193,23 @@ int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
     ce::SetThreadError(lprc ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return 0;
   }
-  auto place = dc->Resolve();
-  if (!place) {
+  DeviceContext::Place place;
+  if (!dc->Resolve(place)) {
     ce::SetThreadError(ERROR_INVALID_HANDLE);
     return 0;
   }
   if (!*colour) return 1;
-  ce::gdi::PanelGuard guard(place->panel);
-  ce::gdi::Painter::Fill(place->target, *lprc, **colour);
+  ce::gdi::PanelGuard guard(place.panel);
+  ce::gdi::Painter::Fill(place.target, *lprc, **colour);
   return 1;
 }
 
 COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
   DcRef dc = ce::gdi::DcOrFail(hdc);
-  auto place = dc ? dc->Resolve() : std::nullopt;
-  if (!place) return CLR_INVALID;
-  ce::gdi::PanelGuard guard(place->panel);
-  const auto& t = place->target;
+  DeviceContext::Place place;
+  if (!dc || !dc->Resolve(place)) return CLR_INVALID;
+  ce::gdi::PanelGuard guard(place.panel);
+  const auto& t = place.target;
   POINT p{x + t.origin.x, y + t.origin.y};
   for (const RECT& r : t.clip) {
     if (ce::Contains(r, p)) {
@@ -227,10 +222,10 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   DcRef dc = ce::gdi::DcOrFail(hdc);
-  auto place = dc ? dc->Resolve() : std::nullopt;
-  if (!place) return CLR_INVALID;
-  ce::gdi::PanelGuard guard(place->panel, nullptr, false);
-  const auto& t = place->target;
+  DeviceContext::Place place;
+  if (!dc || !dc->Resolve(place)) return CLR_INVALID;
+  ce::gdi::PanelGuard guard(place.panel, nullptr, false);
+  const auto& t = place.target;
   POINT p{x + t.origin.x, y + t.origin.y};
   for (const RECT& r : t.clip) {
     if (ce::Contains(r, p))

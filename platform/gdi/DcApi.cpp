@@ -52,13 +52,12 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     ce::SetThreadError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  HDC hdc = Gdi::Instance().NewDc(DeviceContext::Kind::Window, hWnd);
   // The update region, validated as it is taken; a window the window
   // manager does not keep (a bare area) paints all of its client area.
   RECT update = area.client;
   bool erase = false;
   if (!ce::TakeUpdateRect(hWnd, &update, &erase)) update = area.client;
-  if (DcRef dc = Gdi::Instance().Dc(hdc)) dc->paintClip = update;
+  HDC hdc = Gdi::Instance().NewDc(DeviceContext::Kind::Window, hWnd, update);
   // The window erases its own background; if it leaves it (returns 0),
   // the application is told to erase it while painting.
   bool mustErase = erase && SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) == 0;

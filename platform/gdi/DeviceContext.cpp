@@ -1,5 +1,7 @@
 #include "platform/gdi/DeviceContext.h"
 
+#include <atomic>
+
 #include "platform/gdi/WindowArea.h"
 #include "hardware/display/Panel.h"
 #include "platform/kernel/Devices.h"
@@ -9,14 +11,22 @@ namespace {
 
 std::mutex g_providerMutex;
 WindowAreaProvider g_provider;
+std::atomic<std::uint64_t> g_areasVersion{1};
 
 }  // namespace
 
 WindowAreaProvider SetWindowAreaProvider(WindowAreaProvider provider) {
-  std::lock_guard lock(g_providerMutex);
-  std::swap(g_provider, provider);
+  {
+    std::lock_guard lock(g_providerMutex);
+    std::swap(g_provider, provider);
+  }
+  WindowAreasChanged();
   return provider;
 }
+
+void WindowAreasChanged() { g_areasVersion.fetch_add(1, std::memory_order_release); }
+
+std::uint64_t WindowAreasVersion() { return g_areasVersion.load(std::memory_order_acquire); }
 
 WindowArea WindowAreaOf(HWND window) {
   WindowAreaProvider provider;
@@ -49,43 +59,52 @@ Surface PanelSurface(hw::Panel& panel) {
   return s;
 }
 
-std::optional<DeviceContext::Place> DeviceContext::Resolve() {
-  Place place;
+void DeviceContext::LookAtWindow(Seen& seen, std::uint64_t version) const {
+  WindowArea area = WindowAreaOf(window_);
+  seen.version = version;
+  seen.alive = area.alive;
+  seen.origin = area.clientOrigin;
+  RECT client = Offset(area.client, area.clientOrigin.x, area.clientOrigin.y);
+  if (paintClip_) client = Intersect(client, Offset(*paintClip_, area.clientOrigin.x, area.clientOrigin.y));
+  seen.clip = {};
+  for (const RECT& r : area.visible)
+    if (RECT part = Intersect(r, client); !IsEmpty(part)) seen.clip.Add(part);
+}
+
+bool DeviceContext::Resolve(Place& place) {
   switch (kind_) {
     case Kind::Memory: {
       Bitmap* b = bitmap.object ? bitmap.object->AsBitmap() : nullptr;
-      if (!b) return std::nullopt;
+      if (!b) return false;
       place.target.surface = b->View();
-      place.target.clip = {RECT{0, 0, b->width(), b->height()}};
+      place.target.clip.Add(RECT{0, 0, b->width(), b->height()});
       place.bitmap = b;
-      return place;
+      return true;
     }
     case Kind::Screen: {
       place.panel = Attached::Panel();
-      if (!place.panel) return std::nullopt;  // no screen to draw on
+      if (!place.panel) return false;  // no screen to draw on
       place.target.surface = PanelSurface(*place.panel);
-      place.target.clip = {RECT{0, 0, hw::Panel::kWidth, hw::Panel::kHeight}};
-      return place;
+      place.target.clip.Add(RECT{0, 0, hw::Panel::kWidth, hw::Panel::kHeight});
+      return true;
     }
     case Kind::Window: {
-      WindowArea area = WindowAreaOf(window_);
+      // Read before looking, so that a change made while we look is seen
+      // next time.
+      const std::uint64_t version = WindowAreasVersion();
+      Seen fresh;
+      Seen& seen = std::this_thread::get_id() == maker_ ? seen_ : fresh;
+      if (seen.version != version) LookAtWindow(seen, version);
+      if (!seen.alive) return false;
+      place.target.origin = seen.origin;
+      place.target.clip = seen.clip;
       place.panel = Attached::Panel();
-      if (!area.alive || !place.panel) return std::nullopt;
+      if (!place.panel) return false;  // no screen to draw on
       place.target.surface = PanelSurface(*place.panel);
-      const POINT at = area.clientOrigin;
-      place.target.origin = at;
-      RECT client = Offset(area.client, at.x, at.y);
-      if (paintClip) client = Intersect(client, Offset(*paintClip, at.x, at.y));
-      // The visible rectangles cut to the client area, kept in the list the
-      // window manager made.
-      std::vector<RECT>& clip = area.visible;
-      for (RECT& r : clip) r = Intersect(r, client);
-      std::erase_if(clip, [](const RECT& r) { return IsEmpty(r); });
-      place.target.clip = std::move(clip);
-      return place;
+      return true;
     }
   }
-  return std::nullopt;
+  return false;
 }
 
 Gdi& Gdi::Instance() {
@@ -124,8 +143,15 @@ std::uintptr_t Gdi::Stock(int index) const {
   return stock_[std::size_t(index)];
 }
 
-HDC Gdi::NewDc(DeviceContext::Kind kind, HWND window) {
-  auto dc = std::make_shared<DeviceContext>(kind, window);
+std::array<DeviceContext*, 2> Gdi::DcPair(HDC first, HDC second) const {
+  // The library is loaded with the program, so its thread's own storage
+  // is reached directly.
+  [[gnu::tls_model("initial-exec")]] thread_local HandleTable<DeviceContext>::Reader reader(dcs);
+  return reader.Find(reinterpret_cast<std::uintptr_t>(first), reinterpret_cast<std::uintptr_t>(second));
+}
+
+HDC Gdi::NewDc(DeviceContext::Kind kind, HWND window, std::optional<RECT> paintClip) {
+  auto dc = std::make_shared<DeviceContext>(kind, window, paintClip);
   auto select = [&](Selected& slot, std::uintptr_t handle) {
     slot.handle = handle;
     slot.object = objects.Get(handle);
@@ -144,16 +170,6 @@ bool Gdi::DropDc(HDC handle) {
     if (Bitmap* b = dc->bitmap.object->AsBitmap()) --b->selections;
   }
   return true;
-}
-
-PanelGuard::PanelGuard(hw::Panel* a, hw::Panel* b, bool changes) : panel_(a ? a : b), changes_(changes) {
-  if (panel_) lock_ = std::unique_lock(panel_->mutex());
-}
-
-PanelGuard::~PanelGuard() {
-  if (!panel_) return;
-  lock_.unlock();
-  if (changes_) panel_->MarkChanged();
 }
 
 }  // namespace gdi

@@ -9,18 +9,16 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <variant>
 
+#include "hardware/display/Panel.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Raster.h"
 #include "platform/kernel/HandleTable.h"
 #include "wingdi.h"
 
 #include "platform/gdi/WindowArea.h"
-
-namespace hw {
-class Panel;
-}
 
 
 namespace ce::gdi {
@@ -64,7 +62,10 @@ class DeviceContext {
     Screen,  // draws anywhere on the screen
   };
 
-  DeviceContext(Kind kind, HWND window) : kind_(kind), window_(window) {}
+  // paintClip (BeginPaint's update rectangle, client coordinates) keeps
+  // all drawing inside it.
+  DeviceContext(Kind kind, HWND window, std::optional<RECT> paintClip = std::nullopt)
+      : kind_(kind), window_(window), paintClip_(paintClip) {}
 
   Kind kind() const { return kind_; }
   HWND window() const { return window_; }
@@ -73,22 +74,37 @@ class DeviceContext {
   COLORREF textColour = 0x000000;
   COLORREF bkColour = 0xFFFFFF;
   int bkMode = OPAQUE;
-  // Set by BeginPaint: drawing stays inside this client rectangle.
-  std::optional<RECT> paintClip;
 
-  // Where this context draws now. nullopt when its window is gone (the
-  // caller fails with ERROR_INVALID_HANDLE). For the screen, panel is set
-  // and its mutex must be held while the pixels are touched.
+  // Where this context draws now, filled into a place made for the call.
+  // False when its window is gone (the caller fails with
+  // ERROR_INVALID_HANDLE). For the screen, panel is set and its mutex must
+  // be held while the pixels are touched.
   struct Place {
     Target target;
     hw::Panel* panel = nullptr;
     Bitmap* bitmap = nullptr;  // memory contexts
   };
-  std::optional<Place> Resolve();
+  bool Resolve(Place& place);
 
  private:
-  Kind kind_;
-  HWND window_;
+  // A window context's look at its window, good for as long as the count
+  // of window area changes stays at version (0: never looked).
+  struct Seen {
+    std::uint64_t version = 0;
+    bool alive = false;
+    POINT origin{0, 0};
+    ClipRects clip;  // the visible rectangles cut to the client area
+  };
+  void LookAtWindow(Seen& seen, std::uint64_t version) const;
+
+  const Kind kind_;
+  const HWND window_;
+  const std::optional<RECT> paintClip_;
+  // The thread that made the context keeps its last look, and it alone
+  // touches it: another thread drawing through the context looks afresh
+  // each time, so nothing here needs a lock.
+  std::thread::id maker_ = std::this_thread::get_id();
+  Seen seen_;
 };
 
 using DcRef = std::shared_ptr<DeviceContext>;
@@ -105,10 +121,14 @@ class Gdi {
   std::uintptr_t DefaultBitmap() const { return defaultBitmap_; }
 
   DcRef Dc(HDC dc) const { return dcs.Get(reinterpret_cast<std::uintptr_t>(dc)); }
+  // The contexts of two handles for a drawing call that must be quick
+  // (nullptr for a handle that does not resolve, a null one included).
+  // They stay alive until the calling thread's next DcPair.
+  std::array<DeviceContext*, 2> DcPair(HDC first, HDC second) const;
   ObjectRef Object(HGDIOBJ h) const { return objects.Get(reinterpret_cast<std::uintptr_t>(h)); }
 
   // A new device context with the default objects selected.
-  HDC NewDc(DeviceContext::Kind kind, HWND window);
+  HDC NewDc(DeviceContext::Kind kind, HWND window, std::optional<RECT> paintClip = std::nullopt);
   // Releases everything the context holds and forgets its handle.
   bool DropDc(HDC dc);
 
@@ -123,15 +143,21 @@ class Gdi {
 class PanelGuard {
  public:
   // changes: false for a guard that only reads.
-  explicit PanelGuard(hw::Panel* a, hw::Panel* b = nullptr, bool changes = true);
-  ~PanelGuard();
+  explicit PanelGuard(hw::Panel* a, hw::Panel* b = nullptr, bool changes = true)
+      : panel_(a ? a : b), changes_(changes) {
+    if (panel_) panel_->mutex().lock();
+  }
+  ~PanelGuard() {
+    if (!panel_) return;
+    panel_->mutex().unlock();
+    if (changes_) panel_->MarkChanged();
+  }
   PanelGuard(const PanelGuard&) = delete;
   PanelGuard& operator=(const PanelGuard&) = delete;
 
  private:
   hw::Panel* panel_;
   bool changes_;
-  std::unique_lock<std::mutex> lock_;
 };
 
 // The view of the panel's pixels as a 32-bit picture.

@@ -1,5 +1,7 @@
 #include "platform/gdi/PixelRuns.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 // SSE2 is in every 64-bit x86 processor; SSSE3's byte shuffle is looked
@@ -14,7 +16,12 @@ namespace {
 
 // --- Combining 32-bit runs -------------------------------------------------
 
+// Each combination as a function of pixels and of vectors of them; the
+// wide loops take it as (d op s) & colour, a ternary function of d, s and
+// colour (as bits 0xF0, 0xCC and 0xAA).
+
 struct Copy {
+  static constexpr int kTernary = 0x88;
   static constexpr bool kReadsDestination = false;
   static Rgb On(Rgb, Rgb s) { return s; }
 #ifdef ONDREL_X86
@@ -22,6 +29,7 @@ struct Copy {
 #endif
 };
 struct And {
+  static constexpr int kTernary = 0x80;
   static constexpr bool kReadsDestination = true;
   static Rgb On(Rgb d, Rgb s) { return d & s; }
 #ifdef ONDREL_X86
@@ -29,6 +37,7 @@ struct And {
 #endif
 };
 struct Or {
+  static constexpr int kTernary = 0xA8;
   static constexpr bool kReadsDestination = true;
   static Rgb On(Rgb d, Rgb s) { return d | s; }
 #ifdef ONDREL_X86
@@ -36,6 +45,7 @@ struct Or {
 #endif
 };
 struct Xor {
+  static constexpr int kTernary = 0x28;
   static constexpr bool kReadsDestination = true;
   static Rgb On(Rgb d, Rgb s) { return d ^ s; }
 #ifdef ONDREL_X86
@@ -131,9 +141,7 @@ __attribute__((target("ssse3"))) inline __m128i Spread4(const std::uint8_t* p, b
                  : _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), ahead);
 }
 
-__attribute__((target("ssse3"), always_inline)) inline void ReadBgr24Ssse3(const Surface& s, int x, int y, int n,
-                                                                          Rgb* out) {
-  const std::uint8_t* in = s.Row(y) + 3 * x;
+__attribute__((target("ssse3"), always_inline)) inline void Bgr24Ssse3(const std::uint8_t* in, Rgb* out, int n) {
   if (n < 6) return Bgr24Bytes(in, out, n);
   auto store = [](Rgb* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
   int i = 0;
@@ -150,6 +158,10 @@ __attribute__((target("ssse3"), always_inline)) inline void ReadBgr24Ssse3(const
   // load them: a load that spans two stores would wait for both.
   for (; i + 4 <= n; i += 4) store(out + i, Spread4(in + 3 * i, i + 6 > n));
   Bgr24Bytes(in + 3 * i, out + i, n - i);
+}
+__attribute__((target("ssse3"), always_inline)) inline void ReadBgr24Ssse3(const Surface& s, int x, int y, int n,
+                                                                          Rgb* out) {
+  Bgr24Ssse3(s.Row(y) + 3 * x, out, n);
 }
 #endif
 
@@ -181,6 +193,147 @@ struct Readers {
   }
 };
 
+// --- Rectangles into 32-bit pictures --------------------------------------
+
+template <class Op>
+[[gnu::always_inline]] inline void RowPlain(Rgb* d, const Rgb* s, int n) {
+  for (int i = 0; i < n; ++i) d[i] = Op::On(d[i], s[i]) & 0xFFFFFF;
+}
+template <class Op>
+[[gnu::always_inline]] inline void RowPlain(Rgb* d, const std::uint8_t* s, int n) {
+  for (int i = 0; i < n; ++i, s += 3) d[i] = Op::On(d[i], (Rgb(s[2]) << 16) | (Rgb(s[1]) << 8) | s[0]) & 0xFFFFFF;
+}
+
+template <class Op>
+void Xrgb32Plain(std::uint8_t* d, std::ptrdiff_t ds, const std::uint8_t* s, std::ptrdiff_t ss, int w, int h) {
+  for (int k = 0; k < h; ++k, d += ds, s += ss)
+    RowPlain<Op>(reinterpret_cast<Rgb*>(d), reinterpret_cast<const Rgb*>(s), w);
+}
+template <class Op>
+void Bgr24Plain(std::uint8_t* d, std::ptrdiff_t ds, const std::uint8_t* s, std::ptrdiff_t ss, int w, int h) {
+  for (int k = 0; k < h; ++k, d += ds, s += ss) RowPlain<Op>(reinterpret_cast<Rgb*>(d), s, w);
+}
+
+#ifdef ONDREL_X86
+template <class Op>
+void Xrgb32Sse(std::uint8_t* d, std::ptrdiff_t ds, const std::uint8_t* s, std::ptrdiff_t ss, int w, int h) {
+  for (int k = 0; k < h; ++k, d += ds, s += ss)
+    Combine<Op>(reinterpret_cast<Rgb*>(d), reinterpret_cast<const Rgb*>(s), w);
+}
+// A copy is the conversion alone; anything else converts a stretch of the
+// row at a time and combines it.
+template <class Op>
+__attribute__((target("ssse3"))) void Bgr24Sse(std::uint8_t* d, std::ptrdiff_t ds, const std::uint8_t* s,
+                                               std::ptrdiff_t ss, int w, int h) {
+  constexpr int kStretch = 256;
+  Rgb colours[kStretch];
+  for (int k = 0; k < h; ++k, d += ds, s += ss) {
+    Rgb* out = reinterpret_cast<Rgb*>(d);
+    if (!Op::kReadsDestination) {
+      Bgr24Ssse3(s, out, w);
+      continue;
+    }
+    for (int i = 0; i < w; i += kStretch) {
+      const int n = std::min(kStretch, w - i);
+      Bgr24Ssse3(s + 3 * i, colours, n);
+      Combine<Op>(out + i, colours, n);
+    }
+  }
+}
+
+#define ONDREL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+// Byte 4i + j of sixteen colours is byte 3i + j of their 24-bit pixels
+// (j < 3); the top bytes are masked to zero.
+alignas(64) constexpr std::array<std::uint8_t, 64> kSpread24 = [] {
+  std::array<std::uint8_t, 64> spread{};
+  for (int i = 0; i < 64; ++i) spread[std::size_t(i)] = i % 4 == 3 ? 0 : std::uint8_t(3 * (i / 4) + i % 4);
+  return spread;
+}();
+
+// Sixteen pixels a turn, the last few of a row (n of them) under masks, so
+// that no load or store reaches past the rectangle.
+template <class Op, bool kBgr24>
+ONDREL_AVX512 inline void UpTo16(Rgb* d, const std::uint8_t* s, int n, __m512i colour) {
+  const __mmask16 pixels = __mmask16(0xFFFFu >> (16 - n));
+  __m512i sv;
+  if constexpr (kBgr24) {
+    const __m512i spread = _mm512_load_si512(kSpread24.data());
+    const __mmask64 bytes = ~0ull >> (64 - 3 * n);
+    sv = _mm512_maskz_permutexvar_epi8(0x7777777777777777ull, spread, _mm512_maskz_loadu_epi8(bytes, s));
+  } else {
+    sv = _mm512_maskz_loadu_epi32(pixels, s);
+  }
+  const __m512i dv = Op::kReadsDestination ? _mm512_maskz_loadu_epi32(pixels, d) : sv;
+  _mm512_mask_storeu_epi32(d, pixels, _mm512_ternarylogic_epi32(dv, sv, colour, Op::kTernary));
+}
+
+template <class Op, bool kBgr24>
+ONDREL_AVX512 void RectAvx512(std::uint8_t* d, std::ptrdiff_t ds, const std::uint8_t* s, std::ptrdiff_t ss, int w,
+                              int h) {
+  const __m512i colour = _mm512_set1_epi32(0xFFFFFF);
+  constexpr int kSourceBytes = kBgr24 ? 3 : 4;
+  const int whole = w & ~15, rest = w & 15;
+  for (int k = 0; k < h; ++k, d += ds, s += ss) {
+    Rgb* out = reinterpret_cast<Rgb*>(d);
+    for (int i = 0; i < whole; i += 16) {
+      FetchAhead(out + i);
+      UpTo16<Op, kBgr24>(out + i, s + kSourceBytes * i, 16, colour);
+    }
+    if (rest) UpTo16<Op, kBgr24>(out + whole, s + kSourceBytes * whole, rest, colour);
+  }
+}
+#endif
+
+// The loops by instruction set, source format (24-bit, 32-bit) and
+// combination, as this processor runs them.
+class RectRuns {
+ public:
+  RectRuns() {
+#ifdef ONDREL_X86
+    __builtin_cpu_init();
+    ssse3_ = __builtin_cpu_supports("ssse3");
+    avx512_ = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+              __builtin_cpu_supports("avx512vbmi");
+    fastest_ = avx512_ ? Vectors::Avx512 : Vectors::Sse;
+#endif
+    Put<Copy>(Combination::Copy);
+    Put<And>(Combination::And);
+    Put<Or>(Combination::Or);
+    Put<Xor>(Combination::Xor);
+  }
+  RectRun Of(Combination c, PixelFormat source, Vectors vectors) const {
+    if (source != PixelFormat::Bgr24 && source != PixelFormat::Xrgb32) return nullptr;
+    return runs_[int(vectors)][source == PixelFormat::Xrgb32][int(c)];
+  }
+  Vectors fastest() const { return fastest_; }
+
+ private:
+  template <class Op>
+  void Put(Combination c) {
+    auto at = [&](Vectors v, int format) -> RectRun& { return runs_[int(v)][format][int(c)]; };
+    at(Vectors::None, 0) = Bgr24Plain<Op>;
+    at(Vectors::None, 1) = Xrgb32Plain<Op>;
+#ifdef ONDREL_X86
+    if (ssse3_) at(Vectors::Sse, 0) = Bgr24Sse<Op>;
+    at(Vectors::Sse, 1) = Xrgb32Sse<Op>;
+    if (avx512_) {
+      at(Vectors::Avx512, 0) = RectAvx512<Op, true>;
+      at(Vectors::Avx512, 1) = RectAvx512<Op, false>;
+    }
+#endif
+  }
+
+  RectRun runs_[3][2][4] = {};
+  bool ssse3_ = false, avx512_ = false;
+  Vectors fastest_ = Vectors::None;
+};
+
+const RectRuns& TheRectRuns() {
+  static const RectRuns runs;
+  return runs;
+}
+
 }  // namespace
 
 RowReader ReaderOf(PixelFormat format) {
@@ -192,5 +345,10 @@ void CopyRgb(Rgb* d, const Rgb* s, int n) { Combine<Copy>(d, s, n); }
 void AndRgb(Rgb* d, const Rgb* s, int n) { Combine<And>(d, s, n); }
 void OrRgb(Rgb* d, const Rgb* s, int n) { Combine<Or>(d, s, n); }
 void XorRgb(Rgb* d, const Rgb* s, int n) { Combine<Xor>(d, s, n); }
+
+RectRun RectRunOf(Combination c, PixelFormat source, Vectors vectors) {
+  return TheRectRuns().Of(c, source, vectors);
+}
+Vectors FastestVectors() { return TheRectRuns().fastest(); }
 
 }  // namespace ce::gdi

@@ -24,4 +24,23 @@ void AndRgb(Rgb* d, const Rgb* s, int n);
 void OrRgb(Rgb* d, const Rgb* s, int n);
 void XorRgb(Rgb* d, const Rgb* s, int n);
 
+// What a blit's fast path does with a source pixel and the destination
+// pixel under it.
+enum class Combination { Copy, And, Or, Xor };
+// The instruction sets the rectangle loops come in, plainest first.
+enum class Vectors { None, Sse, Avx512 };
+
+// Combines a w x h rectangle of 24-bit or 32-bit source pixels into a
+// 32-bit destination: d and s point at the rectangles' top left pixels,
+// the strides are in bytes (negative for pictures stored bottom up).
+// Nothing outside either rectangle is read or written, and the result is
+// exactly what a loop over single pixels gives.
+using RectRun = void (*)(std::uint8_t* d, std::ptrdiff_t dStride, const std::uint8_t* s, std::ptrdiff_t sStride,
+                         int w, int h);
+// The loop for the source format in the given instruction set; nullptr
+// for other formats or for a set this processor lacks.
+RectRun RectRunOf(Combination c, PixelFormat source, Vectors vectors);
+// The fastest set this processor has; a blit picks its loop by it.
+Vectors FastestVectors();
+
 }  // namespace ce::gdi

@@ -3,7 +3,9 @@
 // clipped to both pictures and to the destination's visible rectangles.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <vector>
@@ -14,12 +16,50 @@
 
 namespace ce::gdi {
 
+// The rectangles a drawing may change. The few that nearly every drawing
+// has (one for a picture, a handful for a window that others partly
+// cover) are kept inside, so that drawing allocates nothing.
+class ClipRects {
+ public:
+  ClipRects() = default;
+  ClipRects(std::initializer_list<RECT> rects) {
+    for (const RECT& r : rects) Add(r);
+  }
+  // Copies only the rectangles there are.
+  ClipRects(const ClipRects& other) { *this = other; }
+  ClipRects& operator=(const ClipRects& other) {
+    size_ = other.size_;
+    spill_ = other.spill_;
+    if (spill_.empty()) std::copy_n(other.inline_.begin(), size_, inline_.begin());
+    return *this;
+  }
+  void Add(const RECT& r) {
+    if (spill_.empty() && size_ < kInline) {
+      inline_[size_++] = r;
+      return;
+    }
+    if (spill_.empty()) spill_.assign(inline_.begin(), inline_.begin() + std::ptrdiff_t(size_));
+    spill_.push_back(r);
+    ++size_;
+  }
+  const RECT* begin() const { return spill_.empty() ? inline_.data() : spill_.data(); }
+  const RECT* end() const { return begin() + size_; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  static constexpr std::size_t kInline = 6;
+  std::array<RECT, kInline> inline_;
+  std::size_t size_ = 0;
+  std::vector<RECT> spill_;  // all of them, once there are more than fit inside
+};
+
 // Where drawing lands: a picture, the offset of the drawing's (0, 0) on
 // it, and the rectangles (picture coordinates) it may change.
 struct Target {
   Surface surface;
   POINT origin{0, 0};
-  std::vector<RECT> clip;
+  ClipRects clip;
 };
 
 // How colours cross between monochrome and colour pictures. A monochrome

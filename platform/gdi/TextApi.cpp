@@ -213,8 +213,8 @@ BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect,
   }
   SizedFont* font = ce::gdi::FontOf(*dc);
   if (!font) return FALSE;
-  auto place = dc->Resolve();
-  if (!place) {
+  ce::gdi::DeviceContext::Place place;
+  if (!dc->Resolve(place)) {
     ce::SetThreadError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
@@ -222,19 +222,19 @@ BOOL WINAPI ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect,
   auto advances = FontEngine::Instance().Advances(*font, text);
   if (lpDx)
     for (std::size_t i = 0; i < text.size(); ++i) advances[i] = lpDx[i];
-  const auto& origin = place->target.origin;
+  const auto& origin = place.target.origin;
   std::optional<RECT> clip;
   if (lprect && (options & ETO_CLIPPED))
     clip = ce::Offset(*lprect, origin.x, origin.y);
   ce::gdi::Rgb bk = ce::gdi::RgbOfColorRef(dc->bkColour);
-  ce::gdi::PanelGuard guard(place->panel);
-  if (lprect && (options & ETO_OPAQUE)) ce::gdi::Painter::Fill(place->target, *lprect, bk);
+  ce::gdi::PanelGuard guard(place.panel);
+  if (lprect && (options & ETO_OPAQUE)) ce::gdi::Painter::Fill(place.target, *lprect, bk);
   if (dc->bkMode == OPAQUE) {
     RECT cell{x, y, x + ce::gdi::Sum(advances), y + FontEngine::Instance().Metrics(*font).height};
     if (clip) cell = ce::Intersect(cell, *lprect);
-    ce::gdi::Painter::Fill(place->target, cell, bk);
+    ce::gdi::Painter::Fill(place.target, cell, bk);
   }
-  FontEngine::Instance().Draw(*font, place->target, x, y, text, advances, ce::gdi::RgbOfColorRef(dc->textColour),
+  FontEngine::Instance().Draw(*font, place.target, x, y, text, advances, ce::gdi::RgbOfColorRef(dc->textColour),
                               clip);
   return TRUE;
 }
@@ -259,8 +259,8 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     lprc->bottom = lprc->top + height;
     return height;
   }
-  auto place = dc->Resolve();
-  if (!place) {
+  ce::gdi::DeviceContext::Place place;
+  if (!dc->Resolve(place)) {
     ce::SetThreadError(ERROR_INVALID_HANDLE);
     return 0;
   }
@@ -269,12 +269,12 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     if (format & DT_VCENTER) top = lprc->top + (lprc->bottom - lprc->top - lineHeight) / 2;
     else if (format & DT_BOTTOM) top = lprc->bottom - lineHeight;
   }
-  const auto& origin = place->target.origin;
+  const auto& origin = place.target.origin;
   std::optional<RECT> clip;
   if (!(format & DT_NOCLIP))
     clip = ce::Offset(*lprc, origin.x, origin.y);
   ce::gdi::Rgb text = ce::gdi::RgbOfColorRef(dc->textColour), bk = ce::gdi::RgbOfColorRef(dc->bkColour);
-  ce::gdi::PanelGuard guard(place->panel);
+  ce::gdi::PanelGuard guard(place.panel);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const auto& line = lines[i];
     int x = lprc->left;
@@ -287,9 +287,9 @@ int WINAPI DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT f
     if (dc->bkMode == OPAQUE) {
       RECT cell{x, y, x + line.width, y + lineHeight};
       if (clip) cell = ce::Intersect(cell, *lprc);
-      ce::gdi::Painter::Fill(place->target, cell, bk);
+      ce::gdi::Painter::Fill(place.target, cell, bk);
     }
-    FontEngine::Instance().Draw(*font, place->target, x, y, part, advances, text, clip);
+    FontEngine::Instance().Draw(*font, place.target, x, y, part, advances, text, clip);
   }
   return height;
 }

@@ -9,6 +9,7 @@
 // asks for the area of the NULL window: the whole screen.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -28,6 +29,15 @@ using WindowAreaProvider = std::function<WindowArea(HWND)>;
 // Returns the provider it replaces (tests put it back).
 WindowAreaProvider SetWindowAreaProvider(WindowAreaProvider provider);
 WindowArea WindowAreaOf(HWND window);
+
+// A count of the changes to any window's area. Whoever keeps the areas
+// (the window manager, or a test's provider) calls WindowAreasChanged after
+// every change of a window's place, size, visibility or order and of the
+// screen's covers; a device context asks for its window's area again only
+// when the count has moved since it last asked. A new provider counts as a
+// change.
+void WindowAreasChanged();
+std::uint64_t WindowAreasVersion();
 
 // Takes the window's update rectangle (client coordinates; empty when
 // nothing needs painting) and validates the window. *erase tells whether

@@ -10,6 +10,7 @@
 // handheld runs.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -81,8 +82,11 @@ class HandleTable : public detail::CountedTable {
     if (it == objects_.end()) return nullptr;
     auto object = std::move(it->second);
     objects_.erase(it);
+    removals_.fetch_add(1, std::memory_order_release);
     return object;
   }
+
+  class Reader;
 
   std::size_t Size() const override {
     std::lock_guard lock(mutex_);
@@ -91,9 +95,70 @@ class HandleTable : public detail::CountedTable {
 
  private:
   mutable std::mutex mutex_;
+  std::atomic<std::uint64_t> removals_{0};  // handles closed so far
   std::uintptr_t next_;
   const std::uintptr_t step_;
   std::unordered_map<std::uintptr_t, std::shared_ptr<Object>> objects_;
+};
+
+// Handle lookups for one thread's hot paths (a blit resolves two device
+// contexts on every call). The reader keeps a reference to each object it
+// found lately and finds it again without the table's lock or a change of
+// reference count, for as long as no handle of the table has been closed
+// since: handle values are never reused, so until then every handle it
+// found still stands for the same object. Once any handle is closed it
+// drops what it kept and asks the table again, so a closed handle fails
+// exactly as it does through Get. A reader belongs to one thread.
+template <class Object>
+class HandleTable<Object>::Reader {
+ public:
+  explicit Reader(const HandleTable& table) : table_(table) {}
+
+  // The objects of the handles, nullptr for one that is not open. They
+  // stay alive until this reader's next Find, even if another thread
+  // closes their handles meanwhile.
+  template <class... Values>
+  std::array<Object*, sizeof...(Values)> Find(Values... values) {
+    static_assert(sizeof...(Values) < kKept, "a find must leave a place to replace");
+    const std::uint64_t removals = table_.removals_.load(std::memory_order_acquire);
+    if (removals != seen_) {
+      kept_ = {};
+      seen_ = removals;
+    }
+    unsigned used = 0;  // places this find has given out
+    return {FindOne(std::uintptr_t(values), used)...};
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;
+  struct Kept {
+    std::uintptr_t value = 0;
+    std::shared_ptr<Object> object;
+  };
+
+  Object* FindOne(std::uintptr_t value, unsigned& used) {
+    if (value == 0) return nullptr;  // never a handle
+    for (std::size_t i = 0; i < kKept; ++i) {
+      if (kept_[i].value == value) {  // an empty place holds 0
+        used |= 1u << i;
+        return kept_[i].object.get();
+      }
+    }
+    std::shared_ptr<Object> object = table_.Get(value);
+    if (!object) return nullptr;
+    // The place kept longest that this find has not given out.
+    while (used & (1u << next_)) next_ = (next_ + 1) % kKept;
+    Kept& place = kept_[next_];
+    used |= 1u << next_;
+    next_ = (next_ + 1) % kKept;
+    place = {value, std::move(object)};
+    return place.object.get();
+  }
+
+  const HandleTable& table_;
+  std::uint64_t seen_ = 0;
+  std::array<Kept, kKept> kept_;
+  std::size_t next_ = 0;
 };
 
 }  // namespace ce

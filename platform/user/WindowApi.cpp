@@ -7,6 +7,7 @@
 #include "platform/kernel/Utf.h"
 #include "platform/user/DeviceWindows.h"
 #include "platform/user/WindowManager.h"
+#include "platform/gdi/WindowArea.h"
 
 namespace {
 
@@ -204,6 +205,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         window->style &= ~static_cast<DWORD>(WS_VISIBLE);
         wm.tree().Uncover(window, window->rect);
       }
+      ce::WindowAreasChanged();
     }
     activate = show && !window->IsChild() && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE;
   }
@@ -247,6 +249,7 @@ BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bR
       if (part != window) part->rect = ce::Offset(part->rect, dx, dy);
     }
     window->rect = now;
+    ce::WindowAreasChanged();
     window->update = ce::Intersect(window->update, window->ClientRect());
     if (wm.tree().Shown(*window)) {
       wm.tree().Uncover(window, old);
@@ -402,6 +405,7 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR value) {
     case GWL_STYLE:
       old = static_cast<LONG_PTR>(window->style);
       window->style = static_cast<DWORD>(value);
+      ce::WindowAreasChanged();
       return old;
     case GWL_EXSTYLE:
       old = static_cast<LONG_PTR>(window->exStyle);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gdi/Rects.h"
+#include "platform/gdi/WindowArea.h"
 
 namespace ce {
 
@@ -23,6 +24,7 @@ HWND WindowTree::Add(WindowPtr window) {
     topLevel_.insert(topLevel_.begin(), handle);
     BringToFront(handle);  // behind the topmost windows
   }
+  WindowAreasChanged();
   return handle;
 }
 
@@ -35,6 +37,7 @@ void WindowTree::Remove(HWND handle) {
   } else {
     drop(topLevel_);
   }
+  WindowAreasChanged();
 }
 
 WindowPtr WindowTree::Find(HWND handle) const {
@@ -65,7 +68,14 @@ bool WindowTree::BringToFront(HWND topLevel) {
   }
   const auto newIndex = place - topLevel_.begin();
   topLevel_.insert(place, topLevel);
-  return newIndex != oldIndex;
+  if (newIndex == oldIndex) return false;
+  WindowAreasChanged();
+  return true;
+}
+
+void WindowTree::SetScreenCovers(std::vector<RECT> covers) {
+  covers_ = std::move(covers);
+  WindowAreasChanged();
 }
 
 bool WindowTree::Shown(const Window& window) const {

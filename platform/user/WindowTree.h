@@ -2,6 +2,8 @@
 // table, the front-to-back order of the top-level windows and of each
 // window's children, hit testing and what part of a window can be seen.
 // Not locked itself: the window manager holds its lock around every use.
+// Whatever changes a window's place, size, style or order outside the
+// tree also calls WindowAreasChanged, so that device contexts look again.
 #pragma once
 
 #include <functional>
@@ -38,7 +40,7 @@ class WindowTree {
   std::vector<RECT> VisibleRects(const Window& window) const;
 
   // Screen areas no window draws on (the navigation bar).
-  void SetScreenCovers(std::vector<RECT> covers) { covers_ = std::move(covers); }
+  void SetScreenCovers(std::vector<RECT> covers);
   bool Covered(POINT screen) const;
 
   // Every window, top-level windows front first, each followed by its

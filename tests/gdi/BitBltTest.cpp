@@ -2,6 +2,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "GdiTestSupport.h"
 
@@ -204,6 +205,20 @@ TEST_F(BitBltTest, RefusesDeadHandlesAndOperationsWithoutTheirSource) {
   dst.at(0, 0) = 0xFFFFFF;
   EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 2, 2, nullptr, 0, 0, BLACKNESS));
   EXPECT_EQ(dst.at(0, 0), 0u);
+
+  // Contexts that drew a moment ago, deleted by this thread and by
+  // another one: neither draws again, nor as a source.
+  Dib src = MakeDib32(2, 2, 0x00FF0000), other = MakeDib32(2, 2, 0x0000FF00);
+  ASSERT_TRUE(BitBlt(dst.dc, 0, 0, 2, 2, src.dc, 0, 0, SRCCOPY));
+  ASSERT_TRUE(BitBlt(other.dc, 0, 0, 2, 2, dst.dc, 0, 0, SRCCOPY));
+  Free(src);
+  SetLastError(0);
+  EXPECT_FALSE(BitBlt(dst.dc, 0, 0, 2, 2, src.dc, 0, 0, SRCAND));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+  std::thread([&] { Free(other); }).join();
+  EXPECT_FALSE(BitBlt(other.dc, 0, 0, 2, 2, dst.dc, 0, 0, SRCCOPY));
+  EXPECT_FALSE(BitBlt(dst.dc, 0, 0, 2, 2, other.dc, 0, 0, SRCCOPY));
+  EXPECT_EQ(dst.at(1, 1), 0x00FF0000u);
   Free(dst);
 }
 

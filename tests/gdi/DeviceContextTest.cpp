@@ -31,6 +31,16 @@ TEST_F(DeviceContextTest, WindowContextDrawsOnlyWhereTheWindowIsNotCovered) {
   EXPECT_EQ(Screen(11, 27), 0xFF0000u);
   EXPECT_EQ(ReleaseDC(w, dc), 1);
   Free(pic);
+
+  // A window that shows only in many strips, more than a context keeps
+  // without allocating: every strip is drawn, nothing between them.
+  std::vector<RECT> strips;
+  for (int y = 200; y < 220; y += 2) strips.push_back(RECT{0, y, 240, y + 1});
+  HWND striped = AddWindow(0, 200, 240, 20, strips);
+  dc = GetDC(striped);
+  EXPECT_TRUE(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))));
+  for (int y = 200; y < 220; ++y) EXPECT_EQ(Screen(7, y), y % 2 ? 0u : 0x808080u) << y;
+  ReleaseDC(striped, dc);
 }
 
 TEST_F(DeviceContextTest, DrawingThroughAReleasedContextOrAGoneWindowFailsHarmlessly) {
@@ -39,7 +49,11 @@ TEST_F(DeviceContextTest, DrawingThroughAReleasedContextOrAGoneWindowFailsHarmle
   Dib pic = MakeDib32(2, 2, 0);
   RECT r{0, 0, 10, 10};
 
+  EXPECT_TRUE(BitBlt(dc, 0, 0, 1, 1, pic.dc, 0, 0, SRCCOPY));
+  EXPECT_EQ(Screen(0, 26), 0u);
+  panel.pixels()[26 * 240] = 0xFFFFFF;
   windows.erase(w);  // the window is destroyed while its DC is out
+  ce::WindowAreasChanged();
   SetLastError(0);
   EXPECT_FALSE(BitBlt(dc, 0, 0, 2, 2, pic.dc, 0, 0, SRCCOPY));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));

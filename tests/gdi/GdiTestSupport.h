@@ -77,6 +77,8 @@ class GdiTest : public ::testing::Test {
 
   TestDevices devices;
   hw::Panel& panel = devices.panel;
+  // A test that changes these while a window's context is out says so
+  // with ce::WindowAreasChanged, as the window manager does.
   std::map<HWND, ce::WindowArea> windows;
 
  private:

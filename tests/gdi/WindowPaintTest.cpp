@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "tests/support/Devices.h"
+#include "hardware/display/Panel.h"
+#include "platform/user/Desktop.h"
 #include "windows.h"
 
 namespace {
@@ -28,8 +30,8 @@ class WindowPaintTest : public ::testing::Test {
   void TearDown() override {
     for (HWND w : made) DestroyWindow(w);
   }
-  HWND Make(int x, int y, int w, int h) {
-    HWND hwnd = CreateWindowExW(0, u"GdiPaintTest", u"", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+  HWND Make(int x, int y, int w, int h, DWORD exStyle = 0) {
+    HWND hwnd = CreateWindowExW(exStyle, u"GdiPaintTest", u"", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
                                 nullptr, nullptr);
     EXPECT_NE(hwnd, nullptr);
     made.push_back(hwnd);
@@ -94,6 +96,84 @@ TEST_F(WindowPaintTest, DrawingThroughACoveredWindowKeepsOutOfTheCover) {
   EXPECT_EQ(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))), 0);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
   EXPECT_EQ(Screen(0, 26), 0u);
+  ReleaseDC(under, dc);
+}
+
+// One window context kept for the whole test while the windows around it
+// change: every drawing lands exactly where the window shows at that
+// moment, never where it showed before. The covers are topmost, so that
+// each change stands alone (no window is brought forward because of it).
+TEST_F(WindowPaintTest, AContextKeptOutFollowsEveryChangeOfTheWindows) {
+  HWND under = Make(0, 26, 240, 294);
+  HWND cover = Make(50, 100, 40, 40, WS_EX_TOPMOST);
+  SetForegroundWindow(under);
+  HDC dc = GetDC(under);
+  std::uint32_t colour = 0;
+  auto fill = [&] {
+    colour += 0x010203;
+    HBRUSH brush = CreateSolidBrush(RGB(colour >> 16, (colour >> 8) & 0xFF, colour & 0xFF));
+    RECT all{0, 0, 240, 294};
+    EXPECT_TRUE(FillRect(dc, &all, brush));
+    DeleteObject(brush);
+    return colour;
+  };
+  const std::uint32_t first = fill();
+  EXPECT_EQ(Screen(60, 110), 0xFFFFFFu) << "under the cover";
+
+  MoveWindow(cover, 100, 150, 40, 40, FALSE);
+  const std::uint32_t moved = fill();
+  EXPECT_EQ(Screen(60, 110), moved) << "where the cover was";
+  EXPECT_EQ(Screen(110, 160), first) << "where the cover went";
+
+  ShowWindow(cover, SW_HIDE);
+  const std::uint32_t hidden = fill();
+  EXPECT_EQ(Screen(110, 160), hidden) << "the cover hidden";
+  ShowWindow(cover, SW_SHOWNA);
+  fill();
+  EXPECT_EQ(Screen(110, 160), hidden) << "the cover shown again";
+
+  const LONG style = GetWindowLongW(cover, GWL_STYLE);
+  SetWindowLongW(cover, GWL_STYLE, style & ~WS_VISIBLE);
+  const std::uint32_t restyled = fill();
+  EXPECT_EQ(Screen(110, 160), restyled) << "the cover made invisible by its style";
+  SetWindowLongW(cover, GWL_STYLE, style);
+  fill();
+  EXPECT_EQ(Screen(110, 160), restyled) << "the cover's style visible again";
+
+  const std::uint32_t beforeAbove = Screen(5, 210);
+  HWND above = Make(0, 200, 240, 20, WS_EX_TOPMOST);
+  SetForegroundWindow(under);
+  fill();
+  EXPECT_EQ(Screen(5, 210), beforeAbove) << "under a new window";
+  DestroyWindow(above);
+  made.pop_back();
+  const std::uint32_t afterAbove = fill();
+  EXPECT_EQ(Screen(5, 210), afterAbove) << "where that window was";
+
+  ce::SetScreenCovers({RECT{0, 26, 240, 40}});
+  const std::uint32_t barred = fill();
+  EXPECT_EQ(Screen(5, 30), afterAbove) << "under the screen's cover";
+  EXPECT_EQ(Screen(5, 40), barred);
+  ce::SetScreenCovers({});
+  const std::uint32_t unbarred = fill();
+  EXPECT_EQ(Screen(5, 30), unbarred);
+
+  HWND behind = Make(0, 250, 240, 20);
+  const std::uint32_t beforeRaise = fill();
+  EXPECT_NE(Screen(5, 260), beforeRaise) << "under an ordinary window";
+  SetForegroundWindow(under);
+  const std::uint32_t raised = fill();
+  EXPECT_EQ(Screen(5, 260), raised) << "raised in front of it";
+  DestroyWindow(behind);
+  made.pop_back();
+
+  // The window itself moves: its client origin goes with it.
+  const std::uint32_t before = Screen(0, 160);
+  MoveWindow(under, 0, 60, 240, 100, FALSE);
+  const std::uint32_t shifted = fill();
+  EXPECT_EQ(Screen(0, 59), before);
+  EXPECT_EQ(Screen(0, 60), shifted);
+  EXPECT_EQ(Screen(0, 160), before) << "below the smaller window";
   ReleaseDC(under, dc);
 }
 
