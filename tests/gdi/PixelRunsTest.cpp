@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "gdi/PixelRuns.h"
+#include "platform/gdi/PixelRuns.h"
 
 namespace {
 
