@@ -1,74 +1,81 @@
 #include "platform/sound/Wave.h"
 
-#include <cstring>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <memory>
 
 namespace ce::sound {
 namespace {
 
-std::uint32_t Le32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
+// The file's bytes as libsndfile's virtual file: reads never go past them.
+struct MemoryFile {
+  std::span<const std::uint8_t> bytes;
+  sf_count_t at = 0;
+};
+
+sf_count_t Length(void* file) { return sf_count_t(static_cast<MemoryFile*>(file)->bytes.size()); }
+
+sf_count_t Seek(sf_count_t offset, int whence, void* file) {
+  auto& memory = *static_cast<MemoryFile*>(file);
+  sf_count_t base = whence == SEEK_CUR ? memory.at : whence == SEEK_END ? Length(file) : 0;
+  memory.at = std::clamp<sf_count_t>(base + offset, 0, Length(file));
+  return memory.at;
 }
-std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+
+sf_count_t Read(void* out, sf_count_t count, void* file) {
+  auto& memory = *static_cast<MemoryFile*>(file);
+  sf_count_t n = std::clamp<sf_count_t>(Length(file) - memory.at, 0, count);
+  std::copy_n(memory.bytes.data() + memory.at, n, static_cast<std::uint8_t*>(out));
+  memory.at += n;
+  return n;
+}
+
+sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
+sf_count_t Tell(void* file) { return static_cast<MemoryFile*>(file)->at; }
+
+struct Closer {
+  void operator()(SNDFILE* sound) const { sf_close(sound); }
+};
 
 }  // namespace
 
 std::optional<hw::Sound> ParseWave(std::span<const std::uint8_t> bytes, std::string& error) {
-  if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
+  SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
+  MemoryFile memory{bytes};
+  SF_INFO info{};
+  std::unique_ptr<SNDFILE, Closer> sound(sf_open_virtual(&io, SFM_READ, &info, &memory));
+  if (!sound) {
+    error = std::string("not a playable sound file: ") + sf_strerror(nullptr);
+    return std::nullopt;
+  }
+  const int subtype = info.format & SF_FORMAT_SUBMASK;
+  if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV) {
     error = "not a RIFF WAVE file";
     return std::nullopt;
   }
-  std::size_t end = bytes.size();
-  if (std::size_t riff = std::size_t(Le32(bytes.data() + 4)) + 8; riff < end) end = riff;  // trailing bytes
-  std::optional<std::span<const std::uint8_t>> format, data;
-  for (std::size_t pos = 12; pos < end;) {
-    if (end - pos < 8) {
-      error = "chunk header cut short at offset " + std::to_string(pos);
-      return std::nullopt;
-    }
-    std::uint32_t size = Le32(bytes.data() + pos + 4);
-    if (size > end - pos - 8) {
-      error = "chunk '" + std::string(reinterpret_cast<const char*>(bytes.data() + pos), 4) + "' of " +
-              std::to_string(size) + " bytes runs past the end of the file";
-      return std::nullopt;
-    }
-    auto body = bytes.subspan(pos + 8, size);
-    if (std::memcmp(bytes.data() + pos, "fmt ", 4) == 0 && !format) format = body;
-    if (std::memcmp(bytes.data() + pos, "data", 4) == 0 && !data) data = body;
-    pos += 8 + std::size_t(size) + (size & 1);
-  }
-  if (!format || format->size() < 16) {
-    error = "no format chunk";
+  if (subtype != SF_FORMAT_PCM_U8 && subtype != SF_FORMAT_PCM_16) {
+    error = "not 8-bit or 16-bit uncompressed PCM";
     return std::nullopt;
   }
-  if (!data) {
-    error = "no data chunk";
+  if (info.channels < 1 || info.channels > 2 || info.samplerate < 1000 || info.samplerate > 192000) {
+    error = "unplayable PCM: " + std::to_string(info.channels) + " channels at " + std::to_string(info.samplerate) +
+            " Hz";
     return std::nullopt;
   }
-  const std::uint8_t* f = format->data();
-  std::uint16_t tag = Le16(f), channels = Le16(f + 2), blockAlign = Le16(f + 12), bits = Le16(f + 14);
-  std::uint32_t rate = Le32(f + 4);
-  if (tag != 1) {
-    error = "format " + std::to_string(tag) + " is not uncompressed PCM";
+  hw::Sound result;
+  result.rate = info.samplerate;
+  result.channels = info.channels;
+  result.samples.resize(std::size_t(info.frames) * std::size_t(info.channels));
+  // A data chunk that claims more than the file holds plays the frames
+  // that are there, as libsndfile reads them.
+  const sf_count_t read = sf_readf_short(sound.get(), result.samples.data(), info.frames);
+  result.samples.resize(std::size_t(std::max<sf_count_t>(read, 0)) * std::size_t(info.channels));
+  if (result.samples.empty()) {
+    error = "no sound in the data chunk";
     return std::nullopt;
   }
-  if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 1000 || rate > 192000 ||
-      blockAlign != channels * bits / 8) {
-    error = "unplayable PCM: " + std::to_string(channels) + " channels, " + std::to_string(bits) + " bits, " +
-            std::to_string(rate) + " Hz, blocks of " + std::to_string(blockAlign);
-    return std::nullopt;
-  }
-  hw::Sound sound;
-  sound.rate = int(rate);
-  sound.channels = channels;
-  std::size_t frames = data->size() / blockAlign;
-  sound.samples.reserve(frames * channels);
-  for (std::size_t i = 0; i < frames * channels; ++i) {
-    if (bits == 8)
-      sound.samples.push_back(std::int16_t((int((*data)[i]) - 128) * 256));
-    else
-      sound.samples.push_back(std::int16_t(Le16(data->data() + 2 * i)));
-  }
-  return sound;
+  return result;
 }
 
 }  // namespace ce::sound

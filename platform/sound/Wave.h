@@ -1,6 +1,6 @@
-// Wave files: RIFF "WAVE" with uncompressed PCM, 8 or 16 bits, one or two
-// channels. Anything else, and any chunk that runs past the file, is
-// refused with the reason.
+// Wave files as the handheld plays them: RIFF "WAVE" holding uncompressed
+// PCM, 8 or 16 bits, one or two channels. The file is decoded with
+// libsndfile from memory; anything else is refused with the reason.
 #pragma once
 
 #include <cstdint>

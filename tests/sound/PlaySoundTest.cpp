@@ -73,10 +73,10 @@ TEST_F(PlaySoundTest, MissingOrMalformedFilesPlayNothing) {
       {"empty", ""},
       {"not riff", "RIFX" + good.substr(4)},
       {"cut in the header", good.substr(0, 30)},
-      {"data runs past the end", good.substr(0, good.size() - 10)},
       {"float samples", Wave(11025, 1, 32, 100, 3)},
       {"no channels", Wave(11025, 0, 16, 100)},
-      {"12-bit", Wave(11025, 1, 12, 100)},
+      {"24-bit", Wave(11025, 1, 24, 100)},
+      {"no frames", Wave(11025, 1, 16, 0)},
   };
   for (const Case& c : cases) {
     Put("Windows/bad.wav", c.bytes);
@@ -89,6 +89,12 @@ TEST_F(PlaySoundTest, MissingOrMalformedFilesPlayNothing) {
   EXPECT_EQ(clock_.NowUs(), 0u);
   EXPECT_TRUE(speaker_.History().empty());
   EXPECT_TRUE(PlaySoundW(nullptr, nullptr, 0)) << "stopping is always fine";
+
+  // A data chunk cut short plays the frames the file holds, and no more.
+  Put("Windows/cut.wav", good.substr(0, good.size() - 10));
+  EXPECT_TRUE(PlaySoundW(u"cut.wav", nullptr, SND_FILENAME | SND_ASYNC));
+  ASSERT_EQ(speaker_.History().size(), 1u);
+  EXPECT_EQ(speaker_.History()[0].frames, 995u);
 }
 
 TEST_F(PlaySoundTest, IdleTimerResetsAreCountedWithTheirTime) {
