@@ -72,6 +72,29 @@ HBITMAP BitmapFromPackedDib(std::span<const std::uint8_t> dib, std::string& erro
   return AddBitmap(std::move(*bitmap));
 }
 
+HBITMAP DisplayBitmapOf(HBITMAP dib) {
+  int width = 0, height = 0;
+  {
+    ObjectRef object = Gdi::Instance().Object(dib);
+    const Bitmap* source = object ? object->AsBitmap() : nullptr;
+    if (!source || source->format() == PixelFormat::Index1 || source->format() == PixelFormat::Xrgb32) return dib;
+    width = source->width();
+    height = source->height();
+  }
+  std::string error;
+  auto display = Bitmap::Create(width, height, PixelFormat::Xrgb32, true, {}, false, error);
+  if (!display) return dib;
+  HBITMAP copy = AddBitmap(std::move(*display));
+  HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
+  SelectObject(from, dib);
+  SelectObject(to, copy);
+  BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
+  DeleteDC(from);
+  DeleteDC(to);
+  DeleteObject(dib);
+  return copy;
+}
+
 }  // namespace ce::gdi
 
 extern "C" {

@@ -18,4 +18,10 @@ DcRef DcOrFail(HDC hdc);
 // the bytes are never read past their end.
 HBITMAP BitmapFromPackedDib(std::span<const std::uint8_t> dib, std::string& error);
 
+// A loaded picture as the display keeps it: the same pixels in the screen's
+// own format, not a section, as LoadBitmapW gives them on the device, so
+// that every draw of it is a 32-bit to 32-bit pass. Two-colour and 32-bit
+// pictures are returned as they are; otherwise `dib` is deleted.
+HBITMAP DisplayBitmapOf(HBITMAP dib);
+
 }  // namespace ce::gdi

@@ -280,7 +280,7 @@ HBITMAP WINAPI LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
     ce::res::Refused(hInstance, "bitmap " + (id ? ce::res::NameOf(*id) : std::string("?")), why);
     return Fail<HBITMAP>(ERROR_INVALID_DATA);
   }
-  return bitmap;
+  return ce::gdi::DisplayBitmapOf(bitmap);
 }
 
 HACCEL WINAPI LoadAcceleratorsW(HINSTANCE hInstance, LPCWSTR lpTableName) {

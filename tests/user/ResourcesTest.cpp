@@ -63,6 +63,8 @@ TEST_F(ResourcesTest, BitmapResourcesBecomeBitmapsWithTheirPixels) {
   GetObjectW(bmp, sizeof(bm), &bm);
   EXPECT_EQ(bm.bmWidth, 3);
   EXPECT_EQ(bm.bmHeight, 2);
+  EXPECT_EQ(bm.bmBitsPixel, 32) << "kept in the display's format, whatever the resource's";
+  EXPECT_EQ(bm.bmBits, nullptr) << "a display bitmap, not a section";
   HDC dc = CreateCompatibleDC(nullptr);
   SelectObject(dc, bmp);
   EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));  // the file's top row
