@@ -167,6 +167,9 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   }
 
   if (options.exportRegistry || options.importRegistry) return RegistryTransfer(options, out, err);
+  if (options.record) {
+    if (std::string why = hw::Recorder::CheckPlace(*options.record); !why.empty()) return Fail(err, why);
+  }
 
   // The handheld shows itself in a desktop window, in real time, unless
   // told to run headless or there is no display (or nothing to show: no
@@ -230,16 +233,15 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
       out << intro.str() << std::flush;
     };
   }
-  // The tour's recording goes into the tour's folder from boot on.
-  if (record && !options.record) {
-    std::error_code ec;
-    std::filesystem::create_directories(record->parent_path(), ec);
-  }
-  std::string listenError;
-  std::unique_ptr<Listeners> listeners = Listeners::Start(*handheld, record, frontEnd != nullptr, intro, listenError);
-  if (!listeners) return Fail(err, listenError);
+  Listeners listeners(*handheld, record, frontEnd != nullptr, intro);
+  // The recording's file is made once the run is under way (after the
+  // tour has made its folder).
+  settings.onStarted = [&listeners, started = std::move(settings.onStarted)] {
+    started();
+    listeners.StartRecording();
+  };
   RunResult result = RunScript(script, *handheld, out, settings);
-  listeners.reset();
+  std::optional<std::string> recordingLost = listeners.Finish();
   int status = 0;
   if (result.broughtForward)
     out << program->stem().string() << " is already running on " << handheld->root().string()
@@ -250,6 +252,7 @@ int RunHost(std::span<const std::string_view> args, std::ostream& out, std::ostr
   // Output that was asked for and did not arrive is a failed run.
   if (auto lost = handheld->cardSlot().sdHost().trace().FileError()) status = Fail(err, *lost);
   if (auto lost = ce::RunLogFileError()) status = Fail(err, *lost);
+  if (recordingLost) status = Fail(err, *recordingLost);
   if (status == 0 && !options.script && !program)
     out << "ondrel: the radio program is not installed on this handheld yet; nothing more to run\n";
   return status;

@@ -1,6 +1,7 @@
 #include "hardware/sound/Recorder.h"
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <vector>
@@ -35,17 +36,32 @@ bool WaveWriter::Write(std::span<const std::int16_t> samples) {
 
 void WaveWriter::Flush() { sf_command(static_cast<SNDFILE*>(file_), SFC_UPDATE_HEADER_NOW, nullptr, 0); }
 
-std::unique_ptr<Recorder> Recorder::Open(const std::filesystem::path& file, Speaker& speaker, std::string& error) {
-  auto writer = WaveWriter::Create(file, Speaker::kRate, 2, error);
-  if (!writer) return nullptr;
-  return std::unique_ptr<Recorder>(new Recorder(std::move(writer), speaker));
-}
-
-Recorder::Recorder(std::unique_ptr<WaveWriter> writer, Speaker& speaker) : writer_(std::move(writer)), speaker_(speaker) {
+Recorder::Recorder(std::filesystem::path file, Speaker& speaker) : file_(std::move(file)), speaker_(speaker) {
   speaker_.HoldFrom(0);
 }
 
 Recorder::~Recorder() { speaker_.HoldFrom(std::nullopt); }
+
+std::string Recorder::CheckPlace(const std::filesystem::path& file) {
+  const std::string cannot = "cannot write the recording " + file.string() + ": ";
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return cannot + "it is a folder";
+  std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+  if (!std::filesystem::is_directory(folder, ec)) return cannot + "there is no folder " + folder.string();
+  if (::access(folder.c_str(), W_OK) != 0) return cannot + "the folder " + folder.string() + " is read-only";
+  return {};
+}
+
+bool Recorder::Start(std::uint64_t nowUs) {
+  std::string error;
+  writer_ = WaveWriter::Create(file_, Speaker::kRate, 2, error);
+  if (!writer_) {
+    fileError_ = error;
+    return false;
+  }
+  CatchUp(nowUs);
+  return !fileError_;
+}
 
 void Recorder::CatchUp(std::uint64_t nowUs) {
   if (!writer_) return;
@@ -56,7 +72,8 @@ void Recorder::CatchUp(std::uint64_t nowUs) {
     const std::int64_t count = std::min(kChunkFrames, end - written_);
     chunk.resize(std::size_t(count) * 2);
     speaker_.Mix(written_, chunk);
-    writer_->Write(chunk);
+    if (!writer_->Write(chunk) && !fileError_)
+      fileError_ = "the recording " + file_.string() + " was cut short: the disk refused its sound";
     written_ += count;
   }
   writer_->Flush();

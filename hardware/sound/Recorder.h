@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -19,24 +20,34 @@ class WaveWriter;
 
 class Recorder {
  public:
-  // nullptr, with the reason, when the file cannot be written.
-  static std::unique_ptr<Recorder> Open(const std::filesystem::path& file, Speaker& speaker, std::string& error);
+  // Holds what the speaker plays from boot on; nothing is written until
+  // Start opens the file.
+  Recorder(std::filesystem::path file, Speaker& speaker);
   ~Recorder();  // releases the speaker's hold; call Finish first to write the end
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
 
-  // Writes the frames up to clock time nowUs.
+  // Empty when the file can be made where it is asked for (its folder is
+  // there and is not read-only), else why not: checked before a run, so
+  // that a recording that cannot be written stops it before it starts.
+  static std::string CheckPlace(const std::filesystem::path& file);
+  // Creates the file (replacing one there) and writes what was played so
+  // far; false when it cannot be written (FileError says why).
+  bool Start(std::uint64_t nowUs);
+  // Writes the frames up to clock time nowUs, once started.
   void CatchUp(std::uint64_t nowUs);
   // Writes the frames up to nowUs and closes the file.
   void Finish(std::uint64_t nowUs);
   std::int64_t frames() const { return written_; }
+  // The first failure to write the recording, if any.
+  const std::optional<std::string>& FileError() const { return fileError_; }
 
  private:
-  Recorder(std::unique_ptr<WaveWriter> writer, Speaker& speaker);
-
+  std::filesystem::path file_;
   std::unique_ptr<WaveWriter> writer_;
   Speaker& speaker_;
   std::int64_t written_ = 0;
+  std::optional<std::string> fileError_;
 };
 
 // A 16-bit PCM wave file being written.

@@ -35,11 +35,13 @@ TEST_F(OndrelTest, ASecondStartBringsTheRunningRadioToTheFrontAndEnds) {
   int raised = 0;
   ce::SetRaiseHandler([&] { ++raised; });
 
-  // Headless with a script, it says so in one line and runs none of it.
+  // Headless with a script, it says so in one line and runs none of it,
+  // and the recording the running radio makes in the same file stays.
   std::ofstream(dir_ / "second.txt") << "wait 500\ndump\n";
+  std::ofstream(dir_ / "running.wav") << "the running radio's sound";
   auto [status, lines] = ChildProcess({ONDREL_EXE, "--headless", "--root", Root().string(), "--program",
-                                       ONDREL_MODULE_PATH, "--trace", (dir_ / "trace.txt").string(), "--script",
-                                       (dir_ / "second.txt").string()})
+                                       ONDREL_MODULE_PATH, "--trace", (dir_ / "trace.txt").string(), "--record",
+                                       (dir_ / "running.wav").string(), "--script", (dir_ / "second.txt").string()})
                              .Finish();
   EXPECT_EQ(status, 0);
   EXPECT_EQ(lines, std::vector<std::string>{"Ondrel is already running on " + Root().string() +
@@ -48,6 +50,8 @@ TEST_F(OndrelTest, ASecondStartBringsTheRunningRadioToTheFrontAndEnds) {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_EQ(GetForegroundWindow(), running);
   EXPECT_EQ(raised, 1);
+  std::ifstream recording(dir_ / "running.wav");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(recording), {}), "the running radio's sound");
 
   ce::SetRaiseHandler({});
   DestroyWindow(other);

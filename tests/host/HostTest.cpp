@@ -204,6 +204,10 @@ TEST_F(HostTest, OutputThatIsLostOnAFullDeviceFailsTheRun) {
             1);
   EXPECT_EQ(err_.str().rfind("ondrel: cannot write the run's log to /dev/full: No space left on device", 0), 0u)
       << err_.str();
+  ASSERT_EQ(Run({"--headless", "--no-card", "--root", root_.string(), "--script", script.string(), "--record",
+                 "/dev/full"}),
+            1);
+  EXPECT_EQ(err_.str().rfind("ondrel: cannot write the recording /dev/full", 0), 0u) << err_.str();
 }
 
 TEST_F(HostTest, DamagedRegistryStopsTheBootWithAMessageAndKeepsTheFile) {
