@@ -3,6 +3,7 @@
 // a stray carriage return from files written with CR LF line ends.
 #pragma once
 
+#include <charconv>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,18 @@
 namespace host {
 
 std::vector<std::string_view> SplitWords(std::string_view line);
+
+// A number that is the whole word (no sign or space around it, nothing
+// after it); false, value untouched, otherwise.
+template <class T>
+bool ParseNumber(std::string_view word, T& value) {
+  T parsed{};
+  const char* end = word.data() + word.size();
+  auto [ptr, ec] = std::from_chars(word.data(), end, parsed);
+  if (ec != std::errc() || ptr != end) return false;
+  value = parsed;
+  return true;
+}
 
 struct TextLine {
   int number = 0;         // 1-based

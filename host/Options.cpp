@@ -1,11 +1,12 @@
 #include "host/Options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <vector>
+
+#include "host/LineReader.h"
 
 namespace host {
 namespace {
@@ -26,8 +27,7 @@ Setter PathInto(std::optional<std::filesystem::path> Options::*field) {
 
 std::string SetScale(Options& o, std::string_view value) {
   int scale = 0;
-  auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), scale);
-  if (ec != std::errc() || end != value.data() + value.size() || scale < 1 || scale > 8)
+  if (!ParseNumber(value, scale) || scale < 1 || scale > 8)
     return "--scale needs a whole number from 1 to 8, not '" + std::string(value) + "'";
   o.scale = scale;
   return {};
@@ -35,8 +35,7 @@ std::string SetScale(Options& o, std::string_view value) {
 
 std::string SetSeed(Options& o, std::string_view value) {
   std::uint64_t seed = 0;
-  auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
-  if (ec != std::errc() || end != value.data() + value.size())
+  if (!ParseNumber(value, seed))
     return "--seed needs a whole number from 0 to 18446744073709551615, not '" + std::string(value) + "'";
   o.seed = seed;
   return {};

@@ -1,6 +1,5 @@
 #include "host/SceneFile.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "hardware/cards/Programme.h"
@@ -13,15 +12,9 @@ namespace {
 constexpr double kLowestMhz = 64.0;
 constexpr double kHighestMhz = 110.0;
 
-template <class T>
-bool ParseNumber(std::string_view word, T& value) {
-  const char* end = word.data() + word.size();
-  auto [ptr, ec] = std::from_chars(word.data(), end, value);
-  return ec == std::errc() && ptr == end;
-}
-
 // One station line; returns what is wrong with it, empty when it is good.
-std::string ParseStation(const TextLine& line, const std::filesystem::path& baseDir, hw::Station& station) {
+std::string ParseStation(const TextLine& line, const std::filesystem::path& baseDir, bool checkProgrammes,
+                         hw::Station& station) {
   const std::vector<std::string_view>& words = line.words;
   if (words.size() < 3)
     return "expected FREQ_MHZ LEVEL stereo|mono [audio=PATH] [NAME], got \"" + std::string(line.text) + "\"";
@@ -44,7 +37,9 @@ std::string ParseStation(const TextLine& line, const std::filesystem::path& base
     std::string_view path = words[3].substr(6);
     if (path.empty()) return "audio= needs the path of a sound file";
     station.audio = baseDir / std::filesystem::path(std::string(path));
-    if (std::string problem = hw::CheckProgrammeFile(station.audio); !problem.empty()) return problem;
+    if (checkProgrammes) {
+      if (std::string problem = hw::CheckProgrammeFile(station.audio); !problem.empty()) return problem;
+    }
     nameFrom = 4;
   }
   for (std::size_t i = nameFrom; i < words.size(); ++i) {
@@ -57,12 +52,12 @@ std::string ParseStation(const TextLine& line, const std::filesystem::path& base
 }  // namespace
 
 std::optional<hw::Scene> ParseScene(std::string_view text, std::string_view source, std::string& error,
-                                    const std::filesystem::path& baseDir) {
+                                    const std::filesystem::path& baseDir, bool checkProgrammes) {
   std::vector<hw::Station> stations;
   LineReader reader(text);
   for (TextLine line; reader.Next(line);) {
     hw::Station station;
-    if (std::string problem = ParseStation(line, baseDir, station); !problem.empty()) {
+    if (std::string problem = ParseStation(line, baseDir, checkProgrammes, station); !problem.empty()) {
       error = std::string(source) + ":" + std::to_string(line.number) + ": " + problem;
       return std::nullopt;
     }

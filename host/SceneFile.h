@@ -20,10 +20,14 @@
 namespace host {
 
 // Parses scene text, with programme files relative to baseDir; on a
-// malformed line, or a programme that cannot be played, returns nullopt
-// and an error "<source>:<line>: <what is wrong>".
+// malformed line returns nullopt and an error "<source>:<line>: <what is
+// wrong>". With checkProgrammes each programme file is opened to see that
+// it plays (a programme that cannot is such an error too); without, only
+// the text is read (as the scene fuzz target does, which must not open
+// whatever path its input names).
 std::optional<hw::Scene> ParseScene(std::string_view text, std::string_view source, std::string& error,
-                                    const std::filesystem::path& baseDir = {});
+                                    const std::filesystem::path& baseDir = {}, bool checkProgrammes = true);
+// A scene file, its programmes checked.
 std::optional<hw::Scene> LoadScene(const std::filesystem::path& file, std::string& error);
 
 }  // namespace host

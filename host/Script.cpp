@@ -1,7 +1,6 @@
 #include "host/Script.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "host/LineReader.h"
 
@@ -50,8 +49,7 @@ class LineParser {
   std::string Number(std::size_t index, std::string_view what, std::int64_t low, std::int64_t high,
                      std::int64_t& value) {
     std::string_view word = words_[index];
-    auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (ec != std::errc() || end != word.data() + word.size())
+    if (!ParseNumber(word, value))
       return std::string(words_[0]) + ": '" + std::string(word) + "' is not a whole number (" + std::string(what) + ")";
     if (value < low || value > high)
       return std::string(words_[0]) + ": " + std::string(what) + " " + std::string(word) + " is outside " +

@@ -1,10 +1,11 @@
 #include "hardware/cards/Programme.h"
 
-#include <samplerate.h>
 #include <sndfile.h>
 
 #include <algorithm>
 #include <mutex>
+
+#include "hardware/sound/Resample.h"
 
 namespace hw {
 namespace {
@@ -43,7 +44,7 @@ class FileProgramme : public Programme {
     const sf_count_t frames = sf_readf_float(sound, interleaved.data(), info.frames);
     sf_close(sound);
     interleaved.resize(static_cast<std::size_t>(std::max<sf_count_t>(frames, 0)) * channels);
-    if (info.samplerate != kRate) interleaved = Resample(interleaved, channels, info.samplerate);
+    if (info.samplerate != kRate) interleaved = ResampleTo48k(interleaved, channels, info.samplerate);
     const std::size_t count = interleaved.size() / channels;
     left_.resize(count);
     if (channels > 1) right_.resize(count);
@@ -51,20 +52,6 @@ class FileProgramme : public Programme {
       left_[i] = interleaved[i * channels];
       if (channels > 1) right_[i] = interleaved[i * channels + 1];
     }
-  }
-
-  static std::vector<float> Resample(const std::vector<float>& in, int channels, int rate) {
-    const double ratio = double(kRate) / rate;
-    std::vector<float> out(static_cast<std::size_t>(double(in.size() / channels) * ratio + 16) * channels);
-    SRC_DATA data{};
-    data.data_in = in.data();
-    data.input_frames = static_cast<long>(in.size() / channels);
-    data.data_out = out.data();
-    data.output_frames = static_cast<long>(out.size() / channels);
-    data.src_ratio = ratio;
-    if (src_simple(&data, SRC_SINC_MEDIUM_QUALITY, channels) != 0) return {};
-    out.resize(static_cast<std::size_t>(data.output_frames_gen) * channels);
-    return out;
   }
 
   std::filesystem::path file_;

@@ -20,12 +20,13 @@
 #include <vector>
 
 #include "hardware/cards/Scene.h"
+#include "hardware/sound/AudioSource.h"
 
 namespace hw {
 
 class Programme {
  public:
-  static constexpr int kRate = 48000;
+  static constexpr int kRate = AudioSource::kRate;
   virtual ~Programme() = default;
   // Writes frames [first, first + left.size()) into left and right (the
   // same length).

@@ -1,9 +1,9 @@
 #include "hardware/sound/Speaker.h"
 
-#include <samplerate.h>
-
 #include <algorithm>
 #include <cmath>
+
+#include "hardware/sound/Resample.h"
 
 namespace hw {
 namespace {
@@ -21,17 +21,7 @@ std::vector<float> ToSpeakerFormat(const Sound& sound) {
     in[2 * i + 1] = r;
   }
   if (sound.rate == Speaker::kRate || frames == 0) return in;
-  const double ratio = double(Speaker::kRate) / sound.rate;
-  std::vector<float> out((std::size_t(double(frames) * ratio) + 16) * 2);
-  SRC_DATA data{};
-  data.data_in = in.data();
-  data.input_frames = long(frames);
-  data.data_out = out.data();
-  data.output_frames = long(out.size() / 2);
-  data.src_ratio = ratio;
-  if (src_simple(&data, SRC_SINC_MEDIUM_QUALITY, 2) != 0) return {};
-  out.resize(std::size_t(data.output_frames_gen) * 2);
-  return out;
+  return ResampleTo48k(in, 2, sound.rate);
 }
 
 }  // namespace

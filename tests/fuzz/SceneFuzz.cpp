@@ -29,7 +29,7 @@ void CheckStations(const hw::Scene& scene) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::string error;
-  auto scene = host::ParseScene(text, kSource, error);
+  auto scene = host::ParseScene(text, kSource, error, {}, false);
   if (!scene) {
     fuzz::Require(error.starts_with(std::string(kSource) + ":"), "a refusal names the scene and the line");
     return 0;
