@@ -29,23 +29,28 @@ SignalCatcher::SignalCatcher(std::function<void()> onFirst) : onFirst_(std::move
   sigemptyset(&caught_);
   sigaddset(&caught_, SIGTERM);
   sigaddset(&caught_, SIGINT);
+  // Without both descriptors nobody could read the signals: leave them to
+  // their usual actions rather than block them for the whole run.
+  signals_ = signalfd(-1, &caught_, SFD_CLOEXEC);
+  stop_ = eventfd(0, EFD_CLOEXEC);
+  if (signals_ < 0 || stop_ < 0) return;
+  pthread_sigmask(SIG_BLOCK, &caught_, &previousMask_);
   // Caught even when the process was started ignoring them (a shell
   // script's background job ignores SIGINT): it is still asked to close.
   for (int signal : {SIGINT, SIGTERM}) previousAction_[signal == SIGINT ? 0 : 1] = ::signal(signal, SIG_DFL);
-  pthread_sigmask(SIG_BLOCK, &caught_, &previousMask_);
-  signals_ = signalfd(-1, &caught_, SFD_CLOEXEC);
-  stop_ = eventfd(0, EFD_CLOEXEC);
-  if (signals_ >= 0 && stop_ >= 0) thread_ = std::thread([this] { Run(); });
+  thread_ = std::thread([this] { Run(); });
 }
 
 SignalCatcher::~SignalCatcher() {
-  if (thread_.joinable()) {
+  const bool engaged = thread_.joinable();
+  if (engaged) {
     const std::uint64_t one = 1;
     [[maybe_unused]] ssize_t written = ::write(stop_, &one, sizeof one);
     thread_.join();
   }
   if (signals_ >= 0) ::close(signals_);
   if (stop_ >= 0) ::close(stop_);
+  if (!engaged) return;
   pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
   ::signal(SIGINT, previousAction_[0]);
   ::signal(SIGTERM, previousAction_[1]);

@@ -13,11 +13,14 @@ RadioCard::RadioCard(Clock& clock, Scene scene, std::uint64_t seed)
   chip_.Reset();
 }
 
+bool RadioCard::AudioOn(const TunerChip::State& chip) const {
+  return powered_ && (switches_ & 0x02) && !(switches_ & 0x01) && !chip.standby && !chip.mute;
+}
+
 AudioState RadioCard::AudioAt(Clock::Micros atUs) const {
-  const TunerChip::State chip = chip_.Observe(atUs);
+  const TunerChip::State chip = chip_.Tuning(atUs);
   AudioState state;
-  state.audible = powered_ && (switches_ & 0x02) && !(switches_ & 0x01) && !chip.standby && !chip.mute &&
-                  !chip.searching;
+  state.audible = AudioOn(chip) && !chip.searching;
   state.tunedHz = chip.tunedHz;
   state.highSide = chip.highSide;
   state.mono = chip.mono;
@@ -154,7 +157,7 @@ RadioCard::View RadioCard::Observe() const {
   view.chip = chip_.Observe(clock_.NowUs());
   view.volume = volume_;
   view.switches = switches_;
-  view.audio = powered_ && (switches_ & 0x02) && !(switches_ & 0x01) && !view.chip.standby && !view.chip.mute;
+  view.audio = AudioOn(view.chip);
   return view;
 }
 

@@ -64,6 +64,9 @@ class RadioCard : public SdCard {
   // search's end on); the caller holds the lock.
   void NoteAudio(Clock::Micros nowUs);
   AudioState AudioAt(Clock::Micros atUs) const;
+  // The card's audio path is on: powered, its audio switched on and not
+  // off (switches bits 1 and 0), the chip awake and not muting.
+  bool AudioOn(const TunerChip::State& chip) const;
 
   Clock& clock_;
   std::shared_ptr<const Receiver> receiver_;

@@ -29,8 +29,9 @@
 // one less and never more.
 //
 // IF counter: reads the dominant carrier's offset from the IF centre,
-// 56.5 + offset / 8 kHz, rounded down, with a little jitter: 54..59 within
-// +-20 kHz of the carrier, far outside (44 or 69) 100 kHz away. Where no
+// 56.5 + offset / 8 kHz, rounded down, with a jitter of +-0.4: 54..59
+// within 16 kHz below to 20 kHz above the carrier (53 at times from 17 kHz
+// below), far outside (44 or 69) 100 kHz away. Where no
 // carrier dominates (nothing 1.5 levels above everything else received
 // and the noise), it reads a new erratic value 0..127 every millisecond.
 //

@@ -90,27 +90,30 @@ bool TunerChip::SettleSearch(Micros nowUs) {
   return true;
 }
 
-TunerChip::State TunerChip::Observe(Micros nowUs) const {
+TunerChip::State TunerChip::Tuning(Micros nowUs) const {
   State state;
   state.highSide = Bit(image_[2], 4);
   state.tunedHz = CurrentHz(nowUs);
   state.pll = search_.active ? PllOf(state.tunedHz, state.highSide)
                              : static_cast<std::uint16_t>(((image_[0] & 0x3F) << 8) | image_[1]);
-  state.probeMute = Bit(image_[0], 7);
-  state.audioMute = (image_[2] & 0x06) != 0 || Bit(image_[3], 3);
-  state.mute = state.probeMute || state.audioMute;
+  // The probe's mute (W0 bit 7) and the audio mutes (W2 bits 2..1, W3 bit 3).
+  state.mute = Bit(image_[0], 7) || (image_[2] & 0x06) != 0 || Bit(image_[3], 3);
   state.mono = Bit(image_[2], 3);
   state.searching = search_.active && nowUs < search_.EndUs();
   state.standby = Bit(image_[3], 6);
   state.japan = Bit(image_[3], 5);
-  if (!state.standby) {
-    Reception r = receiver_->Receive(state.tunedHz, state.highSide, state.mono, nowUs);
-    state.level = r.reportedLevel;
-    state.stereo = r.stereo;
-    if (r.dominated) {
-      state.heard = &receiver_->scene().stations()[std::size_t(r.heard[0].station)];
-      state.heardAsImage = r.heard[0].image;
-    }
+  return state;
+}
+
+TunerChip::State TunerChip::Observe(Micros nowUs) const {
+  State state = Tuning(nowUs);
+  if (state.standby) return state;
+  Reception r = receiver_->Receive(state.tunedHz, state.highSide, state.mono, nowUs);
+  state.level = r.reportedLevel;
+  state.stereo = r.stereo;
+  if (r.dominated) {
+    state.heard = &receiver_->scene().stations()[std::size_t(r.heard[0].station)];
+    state.heardAsImage = r.heard[0].image;
   }
   return state;
 }
@@ -121,7 +124,7 @@ std::optional<TunerChip::Micros> TunerChip::SearchEndUs() const {
 }
 
 std::array<std::uint8_t, 8> TunerChip::Status(Micros nowUs) const {
-  State state = Observe(nowUs);
+  State state = Tuning(nowUs);
   std::array<std::uint8_t, 8> status{};
   status[0] = static_cast<std::uint8_t>((state.pll >> 8) & 0x3F);
   status[1] = static_cast<std::uint8_t>(state.pll);

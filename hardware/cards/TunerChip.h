@@ -50,8 +50,6 @@ class TunerChip {
     bool japan = false;
     int level = 0;
     bool stereo = false;
-    bool audioMute = false;  // W2 bits 2..1 or W3 bit 3
-    bool probeMute = false;  // W0 bit 7
     const Station* heard = nullptr;  // the station that dominates, if one does
     bool heardAsImage = false;
   };
@@ -72,11 +70,11 @@ class TunerChip {
   bool SettleSearch(Micros nowUs);
 
   State Observe(Micros nowUs) const;
+  // The same without what the chip receives (level, stereo, station).
+  State Tuning(Micros nowUs) const;
 
   // While a search runs: when it ends.
   std::optional<Micros> SearchEndUs() const;
-
-  const Receiver& receiver() const { return *receiver_; }
 
   static std::int64_t TunedHzOf(std::uint16_t pll, bool highSide);
   static std::uint16_t PllOf(std::int64_t hz, bool highSide);

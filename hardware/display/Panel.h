@@ -45,8 +45,10 @@ class Panel {
 
   // Counts changes, so a front end can tell when to present again, and
   // tells the listener (a front end waiting to present), if there is one.
-  // The listener is called on the drawing thread with no lock of the
-  // panel held, and must be quick.
+  // The listener is called on the drawing thread with none of the
+  // pixels' lock held, only the listener's own, so that clearing the
+  // listener waits for a call under way; it must be quick and must not set
+  // the listener itself.
   void MarkChanged() {
     ++frame_;
     std::lock_guard lock(listenerMutex_);

@@ -51,10 +51,6 @@ class WindowFrontEnd {
   // Gives the desktop window a new size, as its user may by dragging its
   // edge. Safe from any thread.
   void Resize(int width, int height);
-  // Looks at the panel now (it changes itself too; this is for a caller
-  // that changed what Visible() shows some other way). Safe from any
-  // thread.
-  void Refresh() { Wake(); }
 
   // Pictures presented so far, and the last one as the panel showed it.
   std::uint64_t FramesPresented() const { return frames_; }
@@ -62,7 +58,8 @@ class WindowFrontEnd {
   // were presented; returns the count.
   std::uint64_t WaitForFrames(std::uint64_t seen, int timeoutMs) const;
   std::vector<std::uint32_t> LastFrame() const;
-  // Where the picture sits in the window now, in the window's pixels.
+  // Where the picture sits in the window now, in the output's pixels
+  // (more than the window's on a high-density display).
   PanelPicture Picture() const;
 
  private:

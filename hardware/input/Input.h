@@ -69,8 +69,8 @@ class InputDevice {
   void KeyUp(KeyCode key);
   static bool Repeats(KeyCode key);
 
-  // The clock the keypad's repeats run on; nullptr stops them. Set it
-  // before the clock is destroyed and clear it after.
+  // The clock the keypad's repeats run on; nullptr stops them (it cancels
+  // a repeat due on the clock). Clear it before the clock is destroyed.
   void SetClock(Clock* clock);
 
   // The oldest event not yet taken.
