@@ -74,6 +74,9 @@ Handheld::~Handheld() {
   if (registryMounted_) ce::UnmountRegistry();
   ce::SetDeviceRoot({});
   if (attached_) ce::DetachDevices();
+  // A key's repeat or a search's end already taken by the real clock's
+  // thread must not run once the keypad and the card are gone.
+  if (clock_) clock_->StopFiring();
   speaker_.SetStream(nullptr);
   input_.SetClock(nullptr);
 }

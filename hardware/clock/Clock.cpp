@@ -8,7 +8,9 @@ Clock::Clock(Mode mode) : mode_(mode), start_(std::chrono::steady_clock::now()) 
   if (mode_ == Mode::Real) realThread_ = std::thread([this] { RealLoop(); });
 }
 
-Clock::~Clock() {
+Clock::~Clock() { StopFiring(); }
+
+void Clock::StopFiring() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;

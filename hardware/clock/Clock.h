@@ -43,8 +43,13 @@ class Clock {
   // advance, if that time has passed). Returns an id for Cancel; never 0.
   EventId ScheduleAt(Micros dueUs, Handler handler);
   EventId ScheduleAfter(Micros delayUs, Handler handler);
-  // Returns false when the event has already fired or was cancelled.
+  // Returns false when the event has already fired or was cancelled (in
+  // real mode its handler may still be running on the clock's thread).
   bool Cancel(EventId id);
+  // Real mode: stops the clock's thread once a handler under way has
+  // returned; nothing fires after. For an owner about to take down what
+  // the handlers reach. Never from a handler. The destructor does it too.
+  void StopFiring();
   std::optional<Micros> NextDueUs() const;
   std::size_t PendingEvents() const;
 
