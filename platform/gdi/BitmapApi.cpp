@@ -73,26 +73,20 @@ HBITMAP BitmapFromPackedDib(std::span<const std::uint8_t> dib, std::string& erro
 }
 
 HBITMAP DisplayBitmapOf(HBITMAP dib) {
-  int width = 0, height = 0;
+  std::optional<Bitmap> display;
   {
     ObjectRef object = Gdi::Instance().Object(dib);
-    const Bitmap* source = object ? object->AsBitmap() : nullptr;
+    Bitmap* source = object ? object->AsBitmap() : nullptr;
     if (!source || source->format() == PixelFormat::Index1 || source->format() == PixelFormat::Xrgb32) return dib;
-    width = source->width();
-    height = source->height();
+    std::string error;
+    display = Bitmap::Create(source->width(), source->height(), PixelFormat::Xrgb32, true, {}, false, error);
+    if (!display) return dib;
+    // A top-down 32-bit row is the row's colours as words.
+    const Surface from = source->View(), to = display->View();
+    for (int y = 0; y < from.height; ++y) ReadRow(from, 0, y, from.width, reinterpret_cast<Rgb*>(to.Row(y)));
   }
-  std::string error;
-  auto display = Bitmap::Create(width, height, PixelFormat::Xrgb32, true, {}, false, error);
-  if (!display) return dib;
-  HBITMAP copy = AddBitmap(std::move(*display));
-  HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
-  SelectObject(from, dib);
-  SelectObject(to, copy);
-  BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
-  DeleteDC(from);
-  DeleteDC(to);
   DeleteObject(dib);
-  return copy;
+  return AddBitmap(std::move(*display));
 }
 
 }  // namespace ce::gdi

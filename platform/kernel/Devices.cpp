@@ -60,7 +60,13 @@ void DetachDevices() {
   if (hw::InputDevice* input = g_input.exchange(nullptr)) input->SetListener({});
   g_speaker = nullptr;
   g_panel = nullptr;
-  g_clock = nullptr;
+  // Timers of windows that outlive the handheld would run on a clock
+  // that is gone.
+  if (hw::Clock* clock = g_clock.exchange(nullptr)) {
+    WindowManager& wm = WindowManager::Instance();
+    auto lock = wm.Lock();
+    wm.timers().KillAllOnClock(clock);
+  }
 }
 
 hw::Clock& Attached::Clock() {

@@ -98,11 +98,7 @@ HMENU ControlId(DWORD id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(
 void StackInTemplateOrder(HWND dialog) {
   auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
-  WindowPtr window = wm.tree().Find(dialog);
-  if (!window) return;
-  std::sort(window->children.begin(), window->children.end(), [](HWND a, HWND b) {
-    return reinterpret_cast<std::uintptr_t>(a) < reinterpret_cast<std::uintptr_t>(b);
-  });
+  if (WindowPtr window = wm.tree().Find(dialog)) wm.tree().StackChildrenInCreationOrder(window);
 }
 
 bool MakeControls(HINSTANCE instance, HWND dialog, const res::DialogTemplate& parsed, const DialogBaseUnits& units) {

@@ -45,6 +45,10 @@ void TimerTable::KillAllOfThread(std::thread::id thread) {
   KillWhere([thread](const TimerKey&, const Timer& timer) { return timer.thread == thread; });
 }
 
+void TimerTable::KillAllOnClock(const hw::Clock* clock) {
+  KillWhere([clock](const TimerKey&, const Timer& timer) { return timer.clock == clock; });
+}
+
 std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t generation) {
   auto it = timers_.find(key);
   if (it == timers_.end() || it->second.generation != generation) return std::nullopt;
@@ -55,13 +59,13 @@ std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t ge
 
 void TimerTable::ExpireDue(std::thread::id thread) {
   for (auto& [key, timer] : timers_)
-    if (timer.ByDeadline() && timer.thread == thread && timer.due <= timer.clock->NowUs()) MarkExpired(key, timer);
+    if (timer.thread == thread && timer.ByDeadline() && timer.due <= timer.clock->NowUs()) MarkExpired(key, timer);
 }
 
 std::optional<TimerTable::Deadline> TimerTable::NextDeadline(std::thread::id thread) const {
   std::optional<Deadline> next;
   for (const auto& [key, timer] : timers_)
-    if (timer.ByDeadline() && timer.thread == thread && (!next || timer.due < next->due))
+    if (timer.thread == thread && timer.ByDeadline() && (!next || timer.due < next->due))
       next = Deadline{timer.clock, timer.due};
   return next;
 }

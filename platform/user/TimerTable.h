@@ -46,6 +46,8 @@ class TimerTable {
   bool Kill(HWND window, UINT_PTR id);
   void KillAllOf(HWND window);
   void KillAllOfThread(std::thread::id thread);
+  // Every timer that runs on the clock: it is being taken away.
+  void KillAllOnClock(const hw::Clock* clock);
 
   // From onDue: marks the timer expired and schedules its next period.
   // Returns the thread to wake, if the timer still exists.

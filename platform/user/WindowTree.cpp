@@ -73,6 +73,13 @@ bool WindowTree::BringToFront(HWND topLevel) {
   return true;
 }
 
+void WindowTree::StackChildrenInCreationOrder(const WindowPtr& parent) {
+  std::sort(parent->children.begin(), parent->children.end(), [](HWND a, HWND b) {
+    return reinterpret_cast<std::uintptr_t>(a) < reinterpret_cast<std::uintptr_t>(b);
+  });
+  WindowAreasChanged();
+}
+
 void WindowTree::SetScreenCovers(std::vector<RECT> covers) {
   covers_ = std::move(covers);
   WindowAreasChanged();

@@ -31,6 +31,9 @@ class WindowTree {
   // Moves a top-level window in front of the others (behind the topmost
   // ones unless it is topmost itself). Returns true when it moved.
   bool BringToFront(HWND topLevel);
+  // Orders a window's children by the order they were made in (handles
+  // grow), the first made in front: the order of a dialog's template.
+  void StackChildrenInCreationOrder(const WindowPtr& parent);
 
   // Visible and every ancestor visible.
   bool Shown(const Window& window) const;

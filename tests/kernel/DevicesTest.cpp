@@ -51,6 +51,32 @@ TEST(DevicesTest, WhatIsNotAttachedFailsAsWithoutThatHardwareAndWorksOnceItIs) {
   EXPECT_EQ(&ce::Attached::Bus()->host(), &*devices.sdHost);
 }
 
+// A window that outlives the handheld's devices keeps no timer on the
+// clock that went with them.
+TEST(DevicesTest, TimersGoWithTheClockTheyRanOn) {
+  HWND window = nullptr;
+  {
+    TestDevices first;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = u"Outliving";
+    ASSERT_NE(RegisterClassW(&wc), 0);
+    window = CreateWindowExW(0, u"Outliving", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(SetTimer(window, 7, 100, nullptr), 7u);
+  }
+  TestDevices second;
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_FALSE(KillTimer(window, 7)) << "the timer went with its clock";
+  EXPECT_EQ(SetTimer(window, 7, 100, nullptr), 7u) << "and can be set again on the new one";
+  second.clock.AdvanceTo(100'000);
+  ASSERT_TRUE(PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+  DestroyWindow(window);
+  UnregisterClassW(u"Outliving", nullptr);
+}
+
 TEST(DevicesDeathTest, ABootWithoutAClockIsToldSo) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_DEATH(Sleep(1), "the clock was needed before the handheld's devices were attached");
