@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/HostRun.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace e2e {
 
@@ -37,10 +38,6 @@ inline std::string Tap(At at) { return "tap " + std::to_string(at.x) + " " + std
 
 class OndrelTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = hosttest::FreshTestFolder("ondrel-e2e-");
-  }
-
   // Runs Ondrel with the script; extra options before it.
   int Run(const std::string& script, std::vector<std::string> extra = {}) {
     std::ofstream(dir_ / "script.txt") << script;
@@ -82,7 +79,8 @@ class OndrelTest : public ::testing::Test {
   fs::path Root() const { return dir_ / "root"; }
   fs::path Shot(const std::string& name) const { return dir_ / name; }
 
-  fs::path dir_;
+  testsupport::ScratchFolder scratch_{"ondrel-e2e"};
+  const fs::path& dir_ = scratch_.path();
   std::ostringstream out_, err_;
 };
 

@@ -51,7 +51,7 @@ class RegistryDatabaseTest : public ::testing::Test {
     return *error;
   }
 
-  regtest::TempDir dir_;
+  testsupport::ScratchFolder dir_;
 };
 
 TEST_F(RegistryDatabaseTest, GarbageOrDamagedFilesAreRefusedAndLeftAlone) {
@@ -238,7 +238,7 @@ TEST_F(RegFileTest, ExportImportExportKeepsEveryValueAndEveryByte) {
 
   // Into a fresh registry: every value as it was, and the same text again.
   ce::UnmountRegistry();
-  regtest::TempDir other;
+  testsupport::ScratchFolder other;
   ASSERT_FALSE(ce::MountRegistry(other.path() / "registry.db"));
   ASSERT_FALSE(Import(first));
   ExpectHolds(entries);
@@ -274,7 +274,7 @@ TEST_F(RegFileTest, KeysAtTheDepthAndNameLimitsGoThroughWhole) {
   EXPECT_NE(first.find("[HKEY_LOCAL_MACHINE\\" + *ce::ToUtf8Strict(deep) + "]\r\n\"Other root\""), std::string::npos);
 
   ce::UnmountRegistry();
-  regtest::TempDir other;
+  testsupport::ScratchFolder other;
   ASSERT_FALSE(ce::MountRegistry(other.path() / "registry.db"));
   auto error = Import(first);
   ASSERT_FALSE(error) << *error;

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,36 +11,13 @@
 #include <vector>
 
 #include "platform/kernel/Registry.h"
+#include "tests/support/ScratchFolder.h"
 #include "windows.h"
 #include "winreg.h"
 
 namespace regtest {
 
 namespace fs = std::filesystem;
-
-// A folder of its own, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    static std::atomic<int> counter{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "registry";
-    path_ = fs::temp_directory_path() /
-            ("ondrel-" + name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 inline std::string ReadBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -110,7 +85,7 @@ class MountedRegistry : public ::testing::Test {
     return key;
   }
 
-  TempDir dir_;
+  testsupport::ScratchFolder dir_;
   fs::path db_;
 };
 

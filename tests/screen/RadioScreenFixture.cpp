@@ -40,9 +40,6 @@ void CALLBACK NextTap(HWND, UINT, UINT_PTR timer, DWORD) {
 // ---- the fixture -----------------------------------------------------------
 
 void RadioScreenTest::SetUp() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ondrel-screen-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-  root = std::filesystem::canonical(pattern);
   Boot();
 }
 
@@ -94,8 +91,6 @@ void RadioScreenTest::TearDown() {
   ce::DestroyThreadWindows();
   module.reset();
   handheld.reset();
-  std::error_code ec;
-  std::filesystem::remove_all(root, ec);
 }
 
 void RadioScreenTest::OpenRadio() {

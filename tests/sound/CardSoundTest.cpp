@@ -2,15 +2,16 @@
 // the speaker plays: stations with test tones for programmes, tuned by
 // writing the card's registers.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "hardware/cards/RadioCard.h"
 #include "hardware/sound/Speaker.h"
 #include "host/SceneFile.h"
 #include "tests/support/ChipImage.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/Tones.h"
 
 namespace {
@@ -35,9 +36,6 @@ constexpr char kScene[] = R"(95.0 15 stereo audio=strong.wav Strong
 class CardSoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "ondrel-card-sound-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     fs::create_directories(dir_ / "sub");
     tones::WriteTones(dir_ / "strong.wav", 48000, {500, 1300});
     tones::WriteTones(dir_ / "sub/weak.wav", 44100, {700});
@@ -51,7 +49,6 @@ class CardSoundTest : public ::testing::Test {
     speaker_.SetStream(card_->audio());
     Switches(0x02);  // audio powered, out of reset; the volume starts at 8, the top
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Write(const Image& image) {
     auto bytes = image.Bytes();
@@ -82,7 +79,8 @@ class CardSoundTest : public ::testing::Test {
     return Db(tone / std::max(MeanSquare(side) - tone, 1e-15));
   }
 
-  fs::path dir_;
+  testsupport::ScratchFolder scratch_{"ondrel-card-sound"};
+  const fs::path& dir_ = scratch_.path();
   hw::Clock clock_{hw::Clock::Mode::Virtual};
   std::shared_ptr<hw::RadioCard> card_;
   hw::Speaker speaker_;
