@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -33,6 +34,15 @@ inline constexpr At kDisplayOff{146, 263};
 inline constexpr At kExit{60, 263};
 inline constexpr At kPreset1{18, 79};
 inline constexpr At kGroup2{103, 48};
+
+// The key of the radio's settings, as a registry text names it.
+inline constexpr char kSettingsKey[] = "[HKEY_CURRENT_USER\\Software\\Tessaro\\Veltrane]";
+
+// All of a file's bytes ("" when it cannot be read).
+inline std::string Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 inline std::string Tap(At at) { return "tap " + std::to_string(at.x) + " " + std::to_string(at.y) + "\n"; }
 
