@@ -1,13 +1,12 @@
 #include "RadioScreenFixture.h"
 
-#include <stdlib.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "OndrelIds.h"
-#include "host/Screenshot.h"
+#include "tests/support/TestShots.h"
 #include "hardware/cards/TunerChip.h"
 #include "platform/kernel/Devices.h"
 #include "skin/SkinPictures.h"
@@ -261,11 +260,6 @@ std::vector<TunerWrite> RadioScreenTest::TunerWrites() const {
   return writes;
 }
 
-void RadioScreenTest::Shot(const std::string& name) const {
-  const char* folder = ::getenv("ONDREL_TEST_SHOTS");
-  if (!folder || !*folder) return;
-  std::filesystem::create_directories(folder);
-  EXPECT_EQ(host::WriteScreenshot(panel(), std::filesystem::path(folder) / name), "");
-}
+void RadioScreenTest::Shot(const std::string& name) const { testsupport::SaveShot(panel(), name); }
 
 }  // namespace screentest

@@ -1,8 +1,4 @@
-#include <cstdlib>
-#include <filesystem>
-
 #include "DialogTemplates.h"
-#include "host/Screenshot.h"
 #include "UserFixture.h"
 #include "aygshell.h"
 #include "commctrl.h"
@@ -12,6 +8,7 @@
 #include "TestResources.h"
 #include "platform/shell/NavBar.h"
 #include "platform/user/Dialog.h"
+#include "tests/support/TestShots.h"
 
 namespace {
 
@@ -295,14 +292,6 @@ TEST_F(DialogTest, DialogsOpenedAgainAndAgainLeaveEveryHandleTableLevel) {
   EXPECT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP)), LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP)));
 }
 
-// Writes the panel to $ONDREL_TEST_SHOTS/<name>.png when that is set.
-void SaveShot(const char* name) {
-  const char* folder = std::getenv("ONDREL_TEST_SHOTS");
-  if (!folder) return;
-  std::filesystem::path file = std::filesystem::path(folder) / (std::string(name) + ".png");
-  EXPECT_EQ(host::WriteScreenshot(*ce::Attached::Panel(), file), "");
-}
-
 TEST_F(DialogTest, AFullScreenDialogGetsOkInTheNavigationBar) {
   ce::ShowNavigationBar();
   RECT place{};
@@ -319,7 +308,7 @@ TEST_F(DialogTest, AFullScreenDialogGetsOkInTheNavigationBar) {
   };
   dialogHandlers_[WM_TIMER] = [&](HWND d, UINT, WPARAM, LPARAM) {
     KillTimer(d, 77);
-    SaveShot("dialog_setting");
+    testsupport::SaveShot(*ce::Attached::Panel(), "dialog_setting.png");
     // A tap at the bar's right end, where "ok" is.
     input().PenDown(224, 13);
     input().PenUp(224, 13);
