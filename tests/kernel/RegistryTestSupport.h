@@ -47,6 +47,18 @@ inline std::vector<BYTE> SzBytes(std::u16string_view text) {
   return out;
 }
 
+// A key path for the nesting and name length limits: levels from..to
+// joined by backslashes, each name 255 UTF-16 units long (its level's
+// letter, then 'n's, then a character outside the BMP).
+inline std::u16string DeepPath(int from, int to) {
+  std::u16string path;
+  for (int level = from; level <= to; ++level) {
+    if (!path.empty()) path += u'\\';
+    path += std::u16string(1, static_cast<char16_t>(u'a' + level)) + std::u16string(252, u'n') + u"\U0001F4FB";
+  }
+  return path;
+}
+
 inline LONG Set(HKEY key, LPCWSTR name, DWORD type, const std::vector<BYTE>& data) {
   return RegSetValueExW(key, name, 0, type, data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
 }
