@@ -65,7 +65,7 @@ TEST_F(OndrelTest, TheSpeakerIsSilentExactlyWhileTheChipIsMutedSearchingOrMutedB
     // to the next.
     auto span = Span(samples, (writes[i].ms + 4) / 1000.0, writes[i + 1].ms / 1000.0);
     if (span.empty()) continue;
-    const bool silent = std::all_of(span.begin(), span.end(), [](std::int16_t v) { return v == 0; });
+    const bool silent = tones::Silent(span);
     if (writes[i].mute) {
       EXPECT_TRUE(silent) << "muted from " << writes[i].ms << " ms";
       ++mutedSpans;
