@@ -280,9 +280,9 @@ TEST_F(DialogTest, DialogsOpenedAgainAndAgainLeaveEveryHandleTableLevel) {
     EXPECT_EQ(DialogBoxIndirectParamW(instance, settings, owner_, &DialogTest::Proc, 0), 1);
     EXPECT_EQ(DialogBoxIndirectParamW(instance, AsTemplate(withIcon), owner_, &DialogTest::Proc, 0), 1);
   };
-  openBoth();
+  ASSERT_NO_FATAL_FAILURE(openBoth());
   const auto afterOne = ce::LiveHandleCounts();
-  for (int i = 0; i < 20; ++i) openBoth();
+  for (int i = 0; i < 20; ++i) ASSERT_NO_FATAL_FAILURE(openBoth()) << "round " << i + 2;
   EXPECT_EQ(ce::LiveHandleCounts(), afterOne);
   EXPECT_GT(afterOne.at("windows"), 0u);  // the census sees the owner window
 
