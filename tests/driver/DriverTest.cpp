@@ -232,9 +232,9 @@ TEST_F(DriverTest, ACardPulledAndPutBackAgainAndAgainLeavesNothingBehind) {
     EXPECT_FALSE(Send(device, request));
     EXPECT_TRUE(CloseHandle(device));
   };
-  cycle();
+  ASSERT_NO_FATAL_FAILURE(cycle());
   const auto afterOne = ce::LiveHandleCounts();
-  for (int i = 0; i < 10; ++i) cycle();
+  for (int i = 0; i < 10; ++i) ASSERT_NO_FATAL_FAILURE(cycle()) << "cycle " << i + 2;
   EXPECT_EQ(ce::LiveHandleCounts(), afterOne);
   EXPECT_EQ(afterOne.count("SD bus devices"), 1u);
 }

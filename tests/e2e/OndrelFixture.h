@@ -8,12 +8,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/HostRun.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace e2e {
 
@@ -33,14 +35,19 @@ inline constexpr At kExit{60, 263};
 inline constexpr At kPreset1{18, 79};
 inline constexpr At kGroup2{103, 48};
 
+// The key of the radio's settings, as a registry text names it.
+inline constexpr char kSettingsKey[] = "[HKEY_CURRENT_USER\\Software\\Tessaro\\Veltrane]";
+
+// All of a file's bytes ("" when it cannot be read).
+inline std::string Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 inline std::string Tap(At at) { return "tap " + std::to_string(at.x) + " " + std::to_string(at.y) + "\n"; }
 
 class OndrelTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = hosttest::FreshTestFolder("ondrel-e2e-");
-  }
-
   // Runs Ondrel with the script; extra options before it.
   int Run(const std::string& script, std::vector<std::string> extra = {}) {
     std::ofstream(dir_ / "script.txt") << script;
@@ -82,7 +89,8 @@ class OndrelTest : public ::testing::Test {
   fs::path Root() const { return dir_ / "root"; }
   fs::path Shot(const std::string& name) const { return dir_ / name; }
 
-  fs::path dir_;
+  testsupport::ScratchFolder scratch_{"ondrel-e2e"};
+  const fs::path& dir_ = scratch_.path();
   std::ostringstream out_, err_;
 };
 

@@ -31,13 +31,6 @@ int Rounds() {
   return rounds > 0 ? rounds : 1;
 }
 
-std::string Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-constexpr char kSettingsKey[] = "[HKEY_CURRENT_USER\\Software\\Tessaro\\Veltrane]";
-
 // The radio's stored settings in an export: value line by value name.
 std::map<std::string, std::string> SettingsIn(const std::string& reg) {
   std::map<std::string, std::string> values;

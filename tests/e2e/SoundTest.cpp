@@ -31,11 +31,6 @@ std::vector<std::int16_t> Span(const std::vector<std::int16_t>& samples, double 
   return {samples.begin() + std::ptrdiff_t(from), samples.begin() + std::ptrdiff_t(to)};
 }
 
-std::string Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The tuner-image writes of a bus trace: when, and whether they mute.
 struct ImageWrite {
   std::uint64_t ms;
@@ -70,7 +65,7 @@ TEST_F(OndrelTest, TheSpeakerIsSilentExactlyWhileTheChipIsMutedSearchingOrMutedB
     // to the next.
     auto span = Span(samples, (writes[i].ms + 4) / 1000.0, writes[i + 1].ms / 1000.0);
     if (span.empty()) continue;
-    const bool silent = std::all_of(span.begin(), span.end(), [](std::int16_t v) { return v == 0; });
+    const bool silent = tones::Silent(span);
     if (writes[i].mute) {
       EXPECT_TRUE(silent) << "muted from " << writes[i].ms << " ms";
       ++mutedSpans;
@@ -93,8 +88,8 @@ TEST_F(OndrelTest, ThePresetChimePlaysAtTheSpeakersLevelWhateverTheCardsVolume) 
   };
   auto run = [&](const std::string& volumeHex) {
     fs::remove_all(Root());
-    Import("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tessaro\\Veltrane]\r\n"
-           "\"CurrentVolume\"=dword:" + volumeHex + "\r\n");
+    Import(std::string("Windows Registry Editor Version 5.00\r\n\r\n") + kSettingsKey + "\r\n\"CurrentVolume\"=dword:" +
+           volumeHex + "\r\n");
     const fs::path wav = dir_ / ("volume" + volumeHex + ".wav");
     EXPECT_EQ(Run("wait 1000\nhold " + std::to_string(kPreset1.x) + " " + std::to_string(kPreset1.y) +
                       " 1500\nwait 1500\n",

@@ -17,7 +17,8 @@ namespace {
 using ce::res::ResourceId;
 
 bool IsType(const ResourceId& type, LPCWSTR ordinal) {
-  return ce::res::SameId(type, ResourceId(static_cast<WORD>(reinterpret_cast<std::uintptr_t>(ordinal))));
+  const auto id = ce::res::IdOf(ordinal);
+  return id && ce::res::SameId(type, *id);
 }
 
 void CheckDialog(const ce::res::DialogTemplate& dialog, std::size_t bytes) {

@@ -51,22 +51,21 @@ class RadioCardTest : public ::testing::Test {
     std::array<std::uint8_t, 8> v{static_cast<std::uint8_t>(value)};
     ASSERT_EQ(card_->WriteBlock(1, RadioCard::kRegVolume, v), SdStatus::Ok);
   }
+  // Readings of a fixed tuning every 37 ms, by default over ten seconds.
+  std::vector<Status> Readings(std::int64_t hz, bool highSide = false, int count = 270) {
+    Write({.hz = hz, .highSide = highSide});
+    std::vector<Status> reads;
+    for (int i = 0; i < count; ++i) {
+      clock_.SleepMs(37);
+      reads.push_back(Read());
+    }
+    return reads;
+  }
 
   hw::Clock clock_{hw::Clock::Mode::Virtual};
   std::unique_ptr<RadioCard> card_;
   int interrupts_ = 0;
-  friend std::vector<Status> Readings(RadioCardTest& t, std::int64_t hz, bool highSide, int count);
 };
-
-std::vector<Status> Readings(RadioCardTest& t, std::int64_t hz, bool highSide, int count) {
-  t.Write({.hz = hz, .highSide = highSide});
-  std::vector<Status> reads;
-  for (int i = 0; i < count; ++i) {
-    t.clock_.SleepMs(37);
-    reads.push_back(t.Read());
-  }
-  return reads;
-}
 
 TEST_F(RadioCardTest, SearchUpStopsAtFirstStationReachingTheStopLevel) {
   // The first station above 87.5 MHz at level 7 or more in the built-in scene.
@@ -131,9 +130,6 @@ TEST_F(RadioCardTest, SearchEndsAtTheBandEdgeOfTheSelectedBand) {
   EXPECT_EQ(interrupts_, 3);
 }
 
-// Readings of a fixed tuning every 37 ms over ten seconds.
-std::vector<Status> Readings(RadioCardTest& t, std::int64_t hz, bool highSide = false, int count = 270);
-
 TEST_F(RadioCardTest, ChannelFilterIfCounterAndFadingShapeWhatTheChipReports) {
   Use(Scene({Station(95.0, 15, true, "strong"), Station(98.0, 6, true, "weak"), Station(100.0, 9, false, "mono")}));
   auto levels = [](const std::vector<Status>& reads) {
@@ -143,7 +139,7 @@ TEST_F(RadioCardTest, ChannelFilterIfCounterAndFadingShapeWhatTheChipReports) {
   };
   // Tuned exactly: a strong station reads its level or one less, on
   // frequency by the IF counter, in stereo.
-  auto exact = Readings(*this, MHz(95.0));
+  auto exact = Readings(MHz(95.0));
   EXPECT_EQ(levels(exact), (std::set<int>{14, 15}));
   for (const Status& s : exact) {
     EXPECT_TRUE(s.ifCounter >= 54 && s.ifCounter <= 59 && s.stereo) << s.ifCounter;
@@ -152,18 +148,18 @@ TEST_F(RadioCardTest, ChannelFilterIfCounterAndFadingShapeWhatTheChipReports) {
   // IF counter is far outside the window and there is no pilot; two
   // channels away it is under 3.
   for (double mhz : {94.9, 95.1}) {
-    for (const Status& s : Readings(*this, MHz(mhz), false, 30)) {
+    for (const Status& s : Readings(MHz(mhz), false, 30)) {
       EXPECT_EQ(s.level, 7) << mhz;
       EXPECT_TRUE(s.ifCounter < 50 || s.ifCounter > 63) << mhz << " " << s.ifCounter;
       EXPECT_FALSE(s.stereo);
     }
   }
-  for (const Status& s : Readings(*this, MHz(95.2), false, 30)) EXPECT_LT(s.level, 3);
+  for (const Status& s : Readings(MHz(95.2), false, 30)) EXPECT_LT(s.level, 3);
   // 12.5 kHz off the carrier the counter reads it: 54 or 55.
   EXPECT_EQ(Tune(MHz(95.0125)).ifCounter / 2, 27);  // 54 or 55
   // A weak station fades over a few levels, around its level; the pilot
   // comes and goes with it at level 7.
-  auto weak = Readings(*this, MHz(98.0));
+  auto weak = Readings(MHz(98.0));
   auto weakLevels = levels(weak);
   EXPECT_EQ(*weakLevels.begin(), 4);
   EXPECT_EQ(*weakLevels.rbegin(), 8);
@@ -172,11 +168,11 @@ TEST_F(RadioCardTest, ChannelFilterIfCounterAndFadingShapeWhatTheChipReports) {
   EXPECT_TRUE(bigSwing) << "readings 259 ms apart sometimes differ by 3 or more";
   for (const Status& s : weak) EXPECT_EQ(s.stereo, s.level >= 7) << s.level;
   // A mono station never lights stereo, nor does forced mono.
-  for (const Status& s : Readings(*this, MHz(100.0), false, 30)) EXPECT_FALSE(s.stereo);
+  for (const Status& s : Readings(MHz(100.0), false, 30)) EXPECT_FALSE(s.stereo);
   EXPECT_FALSE(Tune(MHz(95.0), false, /*mono=*/true).stereo);
   // Between stations: nothing, and the IF counter wanders.
   std::set<int> counts;
-  for (const Status& s : Readings(*this, MHz(96.5), false, 30)) {
+  for (const Status& s : Readings(MHz(96.5), false, 30)) {
     EXPECT_EQ(s.level, 0);
     counts.insert(s.ifCounter);
   }
@@ -187,11 +183,11 @@ TEST_F(RadioCardTest, AStationAtTheImageFrequencyIsReceivedOnTheSideOppositeTheO
   // 95.0 is empty; 94.55 sits on its low-side image and 95.45 on its
   // high-side image.
   Use(Scene({Station(94.55, 15, true, "below"), Station(95.45, 12, false, "above")}));
-  for (const Status& s : Readings(*this, MHz(95.0), false, 30)) {
+  for (const Status& s : Readings(MHz(95.0), false, 30)) {
     EXPECT_TRUE(s.level == 8 || s.level == 9) << s.level;  // 15 less the rejection of 6
     EXPECT_TRUE(s.ifCounter >= 54 && s.ifCounter <= 59);
   }
-  for (const Status& s : Readings(*this, MHz(95.0), true, 30)) EXPECT_TRUE(s.level == 5 || s.level == 6) << s.level;
+  for (const Status& s : Readings(MHz(95.0), true, 30)) EXPECT_TRUE(s.level == 5 || s.level == 6) << s.level;
   EXPECT_NE(TunerChip::PllOf(MHz(95.0), true), TunerChip::PllOf(MHz(95.0), false));
   EXPECT_EQ(TunerChip::PllOf(MHz(87.5), true), 7018);  // (87.5 MHz + 225 kHz) / 12.5 kHz
   EXPECT_EQ(TunerChip::TunedHzOf(6982, false), MHz(87.5));

@@ -6,14 +6,12 @@
 #include <sstream>
 
 #include "tests/support/HostRun.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
 class CardHostTest : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = hosttest::FreshTestFolder("cardhost-"); }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::filesystem::path Write(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / name, std::ios::binary) << text;
     return dir_ / name;
@@ -29,7 +27,8 @@ class CardHostTest : public ::testing::Test {
     return dumps;
   }
 
-  std::filesystem::path dir_;
+  testsupport::ScratchFolder scratch_{"ondrel-cardhost"};
+  const std::filesystem::path& dir_ = scratch_.path();
   std::ostringstream out_, err_;
 };
 

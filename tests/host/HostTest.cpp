@@ -9,6 +9,7 @@
 #include "host/Host.h"
 #include "host/Provisioning.h"
 #include "tests/support/HostRun.h"
+#include "tests/support/ScratchFolder.h"
 #include "platform/kernel/Devices.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Registry.h"
@@ -18,14 +19,7 @@ namespace {
 
 class HostTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = std::filesystem::path(::testing::TempDir()) /
-            ("host-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(root_);
-    files_ = root_.string() + "-files";
-    std::filesystem::remove_all(files_);
-    std::filesystem::create_directories(files_);
-  }
+  void SetUp() override { std::filesystem::create_directories(files_); }
 
   int Run(const std::vector<std::string>& args) { return hosttest::RunHost(args, out_, err_); }
 
@@ -42,8 +36,9 @@ class HostTest : public ::testing::Test {
     return text.str();
   }
 
-  std::filesystem::path root_;
-  std::filesystem::path files_;
+  testsupport::ScratchFolder scratch_{"ondrel-host"};
+  const std::filesystem::path root_ = scratch_.path() / "root";  // made by the host
+  const std::filesystem::path files_ = scratch_.path() / "files";
   std::ostringstream out_, err_;
 };
 
@@ -224,9 +219,8 @@ TEST_F(HostTest, DamagedRegistryStopsTheBootWithAMessageAndKeepsTheFile) {
 namespace {
 
 TEST(ProvisioningTest, MissingArtworkStopsTheStepWithAMessageNamingTheFile) {
-  auto root = std::filesystem::path(::testing::TempDir()) / "provisioning-no-artwork";
-  std::filesystem::remove_all(root);
-  std::filesystem::create_directories(root);
+  const testsupport::ScratchFolder scratch("ondrel-provisioning");
+  const std::filesystem::path& root = scratch.path();
   ce::SetDeviceRoot(root);
   ASSERT_FALSE(ce::MountRegistry(root / "registry.db"));
   host::ProvisioningResult result = host::Provisioner(root / "nowhere").Run();

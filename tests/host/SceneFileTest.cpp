@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "host/SceneFile.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ TEST(SceneFile, MalformedLineIsAnErrorNamingFileAndLine) {
   }
   // A programme file that is not there, or not sound, names the line and
   // the file, with the path taken from the scene's folder.
-  const auto dir = std::filesystem::temp_directory_path() / "ondrel-scene-audio";
-  std::filesystem::create_directories(dir);
+  const testsupport::ScratchFolder scratch("ondrel-scene-audio");
+  const std::filesystem::path& dir = scratch.path();
   std::ofstream(dir / "notes.txt") << "not a sound\n";
   const std::pair<const char*, const char*> badAudio[] = {
       {"95.0 5 mono audio=missing.wav Gone\n", "missing.wav does not exist"},
@@ -52,7 +53,6 @@ TEST(SceneFile, MalformedLineIsAnErrorNamingFileAndLine) {
       EXPECT_NE(error.find(dir.string()), std::string::npos) << error;
     }
   }
-  std::filesystem::remove_all(dir);
   std::string error;
   EXPECT_FALSE(host::LoadScene("/nonexistent/dir/x.scene", error));
   EXPECT_NE(error.find("/nonexistent/dir/x.scene"), std::string::npos);

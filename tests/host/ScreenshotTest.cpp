@@ -8,6 +8,7 @@
 #include "host/Screenshot.h"
 #include "host/ReadPng.h"
 #include "tests/support/Devices.h"
+#include "tests/support/ScratchFolder.h"
 #include "windows.h"
 
 namespace {
@@ -17,13 +18,10 @@ using testpng::ReadPng;
 
 class ScreenshotTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::path(::testing::TempDir()) / "screenshot-test";
-    std::filesystem::create_directories(dir);
-  }
   TestDevices devices;
   hw::Panel& panel = devices.panel;
-  std::filesystem::path dir;
+  testsupport::ScratchFolder scratch{"ondrel-screenshot"};
+  const std::filesystem::path& dir = scratch.path();
 };
 
 TEST_F(ScreenshotTest, WritesThePanelAsSeenAndDarkWithTheBacklightOff) {

@@ -8,13 +8,12 @@
 #include <sstream>
 
 #include "tests/support/HostRun.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
 class WindowProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = hosttest::FreshTestFolder("window-program-"); }
-
   int Run(const std::string& script, bool withProgram = true) {
     std::ofstream(dir_ / "script.txt") << script;
     std::vector<std::string> args = {"--headless", "--no-card", "--root", (dir_ / "root").string(), "--script",
@@ -33,7 +32,8 @@ class WindowProgramTest : public ::testing::Test {
     return lines;
   }
 
-  std::filesystem::path dir_;
+  testsupport::ScratchFolder scratch_{"ondrel-window-program"};
+  const std::filesystem::path& dir_ = scratch_.path();
   std::ostringstream out_, err_;
 };
 

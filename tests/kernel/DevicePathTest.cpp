@@ -108,7 +108,7 @@ TEST_F(DevicePathTest, MissingFilesMissingFoldersAndBadNamesAreToldApart) {
   // Nothing was created by any of the failures.
   EXPECT_EQ(std::distance(fs::recursive_directory_iterator(root_), fs::recursive_directory_iterator()), 2);
 
-  ce::SetDeviceRoot(scratch_ / "no-such-root");
+  ce::SetDeviceRoot(scratch_.path() / "no-such-root");
   EXPECT_EQ(OpenError(u"\\Windows\\file.txt", GENERIC_READ, OPEN_EXISTING), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 
 #include "platform/kernel/FileObject.h"
 #include "platform/kernel/Kernel.h"
+#include "tests/support/ScratchFolder.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;
@@ -20,11 +20,6 @@ namespace fs = std::filesystem;
 class DeviceRootTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "ondrel-root-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    scratch_ = fs::canonical(pattern);
-    root_ = scratch_ / "root";
-    outside_ = scratch_ / "outside";
     fs::create_directories(root_);
     fs::create_directories(outside_);
     Put(outside_ / "sentinel.txt", "untouched");
@@ -34,8 +29,6 @@ class DeviceRootTest : public ::testing::Test {
   void TearDown() override {
     ce::SetDeviceRoot({});
     ce::SetDeviceOpener(nullptr);
-    std::error_code ec;
-    fs::remove_all(scratch_, ec);
   }
 
   static void Put(const fs::path& path, const std::string& content) {
@@ -69,5 +62,7 @@ class DeviceRootTest : public ::testing::Test {
     return GetLastError();
   }
 
-  fs::path scratch_, root_, outside_;
+  testsupport::ScratchFolder scratch_{"ondrel-root"};
+  const fs::path root_ = scratch_.path() / "root";
+  const fs::path outside_ = scratch_.path() / "outside";
 };

@@ -51,7 +51,7 @@ class RegistryDatabaseTest : public ::testing::Test {
     return *error;
   }
 
-  regtest::TempDir dir_;
+  testsupport::ScratchFolder dir_;
 };
 
 TEST_F(RegistryDatabaseTest, GarbageOrDamagedFilesAreRefusedAndLeftAlone) {
@@ -238,7 +238,7 @@ TEST_F(RegFileTest, ExportImportExportKeepsEveryValueAndEveryByte) {
 
   // Into a fresh registry: every value as it was, and the same text again.
   ce::UnmountRegistry();
-  regtest::TempDir other;
+  testsupport::ScratchFolder other;
   ASSERT_FALSE(ce::MountRegistry(other.path() / "registry.db"));
   ASSERT_FALSE(Import(first));
   ExpectHolds(entries);
@@ -255,11 +255,7 @@ TEST_F(RegFileTest, ExportImportExportKeepsEveryValueAndEveryByte) {
 // The deepest keys with the longest names, beside shallow ones: each key
 // line carries its whole path, and the file reads back into the same keys.
 TEST_F(RegFileTest, KeysAtTheDepthAndNameLimitsGoThroughWhole) {
-  std::u16string deep = u"Deep";
-  for (int level = 2; level <= 16; ++level) {
-    deep += u"\\" + std::u16string(1, static_cast<char16_t>(u'a' + level)) + std::u16string(252, u'n') +
-            u"\U0001F4FB";
-  }
+  const std::u16string deep = u"Deep\\" + regtest::DeepPath(2, 16);
   const std::vector<Entry> entries = {
       {HKEY_CURRENT_USER, deep, u"Deepest", REG_DWORD, Bytes({16, 0, 0, 0})},
       {HKEY_CURRENT_USER, deep.substr(0, deep.rfind(u'\\')) + u"\\Beside", u"Fifteen", REG_DWORD, Bytes({15, 0, 0, 0})},
@@ -274,7 +270,7 @@ TEST_F(RegFileTest, KeysAtTheDepthAndNameLimitsGoThroughWhole) {
   EXPECT_NE(first.find("[HKEY_LOCAL_MACHINE\\" + *ce::ToUtf8Strict(deep) + "]\r\n\"Other root\""), std::string::npos);
 
   ce::UnmountRegistry();
-  regtest::TempDir other;
+  testsupport::ScratchFolder other;
   ASSERT_FALSE(ce::MountRegistry(other.path() / "registry.db"));
   auto error = Import(first);
   ASSERT_FALSE(error) << *error;

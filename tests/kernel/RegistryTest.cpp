@@ -8,6 +8,7 @@
 namespace {
 
 using regtest::Bytes;
+using regtest::DeepPath;
 using regtest::Get;
 using regtest::Set;
 using regtest::SzBytes;
@@ -228,23 +229,15 @@ TEST_F(RegistryTest, DeleteKeyTakesTheSubtreeAndOldHandlesSeeItGone) {
 // Keys nest at most 16 levels below their root, however the path is split
 // between a handle and the subkey, and a refused path makes nothing.
 TEST_F(RegistryTest, KeysNestAtMostSixteenLevelsBelowTheirRoot) {
-  auto levels = [](int from, int to) {
-    std::u16string path;
-    for (int level = from; level <= to; ++level) {
-      if (!path.empty()) path += u'\\';
-      path += std::u16string(1, static_cast<char16_t>(u'a' + level)) + std::u16string(252, u'n') + u"\U0001F4FB";
-    }
-    return path;
-  };
-  const std::u16string sixteen = levels(1, 16);  // every name 255 UTF-16 units long
+  const std::u16string sixteen = DeepPath(1, 16);  // every name 255 UTF-16 units long
   HKEY deepest = Create(HKEY_LOCAL_MACHINE, sixteen.c_str());
   ASSERT_NE(deepest, nullptr);
   HKEY middle = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, levels(1, 10).c_str(), 0, 0, &middle), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, DeepPath(1, 10).c_str(), 0, 0, &middle), ERROR_SUCCESS);
   HKEY again = nullptr;  // the key opened anew through its own handle is just as deep
   ASSERT_EQ(RegOpenKeyExW(deepest, nullptr, 0, 0, &again), ERROR_SUCCESS);
   HKEY rest = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(middle, levels(11, 16).c_str(), 0, 0, &rest), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(middle, DeepPath(11, 16).c_str(), 0, 0, &rest), ERROR_SUCCESS);
   RegCloseKey(rest);
 
   HKEY probe = reinterpret_cast<HKEY>(0x1234);
@@ -255,7 +248,7 @@ TEST_F(RegistryTest, KeysNestAtMostSixteenLevelsBelowTheirRoot) {
                             {HKEY_CURRENT_USER, tooDeep},
                             {deepest, u"x"},
                             {again, u"x"},
-                            {middle, levels(11, 17)},
+                            {middle, DeepPath(11, 17)},
                             {HKEY_LOCAL_MACHINE, farTooDeep}}) {
     EXPECT_EQ(RegCreateKeyExW(base, path.c_str(), 0, nullptr, 0, 0, nullptr, &probe, nullptr),
               ERROR_INVALID_PARAMETER);
@@ -265,7 +258,7 @@ TEST_F(RegistryTest, KeysNestAtMostSixteenLevelsBelowTheirRoot) {
   WCHAR name[300];
   DWORD count = 300;
   EXPECT_EQ(RegEnumKeyExW(deepest, 0, name, &count, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, levels(1, 1).c_str(), 0, 0, &probe), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, DeepPath(1, 1).c_str(), 0, 0, &probe), ERROR_FILE_NOT_FOUND);
   for (HKEY open : {deepest, middle, again}) RegCloseKey(open);
 }
 

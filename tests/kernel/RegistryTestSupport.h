@@ -3,9 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,36 +11,13 @@
 #include <vector>
 
 #include "platform/kernel/Registry.h"
+#include "tests/support/ScratchFolder.h"
 #include "windows.h"
 #include "winreg.h"
 
 namespace regtest {
 
 namespace fs = std::filesystem;
-
-// A folder of its own, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    static std::atomic<int> counter{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "registry";
-    path_ = fs::temp_directory_path() /
-            ("ondrel-" + name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 inline std::string ReadBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -70,6 +45,18 @@ inline std::vector<BYTE> SzBytes(std::u16string_view text) {
   out.push_back(0);
   out.push_back(0);
   return out;
+}
+
+// A key path for the nesting and name length limits: levels from..to
+// joined by backslashes, each name 255 UTF-16 units long (its level's
+// letter, then 'n's, then a character outside the BMP).
+inline std::u16string DeepPath(int from, int to) {
+  std::u16string path;
+  for (int level = from; level <= to; ++level) {
+    if (!path.empty()) path += u'\\';
+    path += std::u16string(1, static_cast<char16_t>(u'a' + level)) + std::u16string(252, u'n') + u"\U0001F4FB";
+  }
+  return path;
 }
 
 inline LONG Set(HKEY key, LPCWSTR name, DWORD type, const std::vector<BYTE>& data) {
@@ -110,7 +97,7 @@ class MountedRegistry : public ::testing::Test {
     return key;
   }
 
-  TempDir dir_;
+  testsupport::ScratchFolder dir_;
   fs::path db_;
 };
 

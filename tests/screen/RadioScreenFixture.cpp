@@ -1,13 +1,12 @@
 #include "RadioScreenFixture.h"
 
-#include <stdlib.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "OndrelIds.h"
-#include "host/Screenshot.h"
+#include "tests/support/TestShots.h"
 #include "hardware/cards/TunerChip.h"
 #include "platform/kernel/Devices.h"
 #include "skin/SkinPictures.h"
@@ -40,9 +39,6 @@ void CALLBACK NextTap(HWND, UINT, UINT_PTR timer, DWORD) {
 // ---- the fixture -----------------------------------------------------------
 
 void RadioScreenTest::SetUp() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ondrel-screen-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-  root = std::filesystem::canonical(pattern);
   Boot();
 }
 
@@ -94,8 +90,6 @@ void RadioScreenTest::TearDown() {
   ce::DestroyThreadWindows();
   module.reset();
   handheld.reset();
-  std::error_code ec;
-  std::filesystem::remove_all(root, ec);
 }
 
 void RadioScreenTest::OpenRadio() {
@@ -266,11 +260,6 @@ std::vector<TunerWrite> RadioScreenTest::TunerWrites() const {
   return writes;
 }
 
-void RadioScreenTest::Shot(const std::string& name) const {
-  const char* folder = ::getenv("ONDREL_TEST_SHOTS");
-  if (!folder || !*folder) return;
-  std::filesystem::create_directories(folder);
-  EXPECT_EQ(host::WriteScreenshot(panel(), std::filesystem::path(folder) / name), "");
-}
+void RadioScreenTest::Shot(const std::string& name) const { testsupport::SaveShot(panel(), name); }
 
 }  // namespace screentest

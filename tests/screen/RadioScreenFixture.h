@@ -27,6 +27,7 @@
 #include "hardware/input/Input.h"
 #include "platform/kernel/ProgramLoader.h"
 #include "hardware/sound/Speaker.h"
+#include "tests/support/ScratchFolder.h"
 #include "windows.h"
 
 namespace screentest {
@@ -108,7 +109,8 @@ class RadioScreenTest : public ::testing::Test {
 
   void Shot(const std::string& name) const;
 
-  std::filesystem::path root;
+  testsupport::ScratchFolder scratch{"ondrel-screen"};
+  const std::filesystem::path& root = scratch.path();
   std::unique_ptr<host::Handheld> handheld;
   // The booted handheld's devices.
   hw::Panel& panel() const { return handheld->panel(); }

@@ -1,10 +1,8 @@
-#include <cstdlib>
-#include <filesystem>
 #include <optional>
 
 #include "aygshell.h"
-#include "host/Screenshot.h"
 #include "platform/shell/MenuBar.h"
+#include "tests/support/TestShots.h"
 #include "user/MenuTestSupport.h"
 #include "user/TestResources.h"
 #include "user/UserFixture.h"
@@ -22,14 +20,6 @@ std::optional<RECT> WindowOfClass(std::u16string_view name) {
   for (const ce::WindowInfo& w : ce::ListWindows())
     if (w.className == name) return w.rect;
   return std::nullopt;
-}
-
-// Writes the panel to $ONDREL_TEST_SHOTS/<name>.png when that is set.
-void SaveShot(const char* name) {
-  const char* folder = std::getenv("ONDREL_TEST_SHOTS");
-  if (!folder) return;
-  std::filesystem::path file = std::filesystem::path(folder) / (std::string(name) + ".png");
-  EXPECT_EQ(host::WriteScreenshot(*ce::Attached::Panel(), file), "");
 }
 
 // A program window like the radio's, with the bar its creation makes from
@@ -119,7 +109,7 @@ TEST_F(MenuBarTest, TappingMenuOpensItsPopupAboveTheBarAndAnItemReachesTheParent
   EXPECT_GT(CountInk(RECT{open->left + 4, open->top + 2, open->right - 4, open->top + 24}), 20)
       << "the first item's text";
   EXPECT_GT(CountPixels(RECT{0, 295, 56, 320}, kPressedBlue), 200);
-  SaveShot("menu_popup");
+  testsupport::SaveShot(*ce::Attached::Panel(), "menu_popup.png");
 
   // "Exit" is the last row, just above the bar.
   Tap(30, 294 - 14);
@@ -144,7 +134,7 @@ TEST_F(MenuBarTest, ATapOutsideClosesThePopupAndAnInsertedItemComesFirstNextTime
   Tap(20, 307);
   std::optional<RECT> open = WindowOfClass(u"PopupMenu");
   ASSERT_TRUE(open);
-  SaveShot("menu_popup_rds");
+  testsupport::SaveShot(*ce::Attached::Panel(), "menu_popup_rds.png");
   Tap(30, open->top + 13);
   EXPECT_EQ(Commands(), std::vector<WPARAM>{40006});
 

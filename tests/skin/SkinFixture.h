@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/ProgramLoader.h"
 #include "tests/support/Devices.h"
+#include "tests/support/ScratchFolder.h"
 #include "windows.h"
 
 namespace skintest {
@@ -24,9 +24,6 @@ inline constexpr int kClientTop = 26;  // the window's client area on the screen
 class SkinTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "ondrel-skin-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root = fs::canonical(pattern);
     ce::SetDeviceRoot(root);
     std::string error;
     module = ce::Module::Load(ONDREL_RESOURCES_MODULE, ce::ModuleKind::Program, error);
@@ -49,8 +46,6 @@ class SkinTest : public ::testing::Test {
     if (IsWindow(window)) DestroyWindow(window);
     module.reset();
     ce::SetDeviceRoot({});
-    std::error_code ec;
-    fs::remove_all(root, ec);
   }
 
   // A pixel of the window's client area as the screen shows it (0xRRGGBB).
@@ -72,7 +67,8 @@ class SkinTest : public ::testing::Test {
 
   TestDevices devices;
   hw::Panel& panel = devices.panel;
-  fs::path root;
+  testsupport::ScratchFolder scratch{"ondrel-skin"};
+  const fs::path& root = scratch.path();
   std::optional<ce::Module> module;
   HWND window = nullptr;
 };

@@ -2,21 +2,18 @@
 // screen lays it out: background, frequency readout, both sliders and the
 // preset labels. With ONDREL_TEST_SHOTS naming a folder, the panel is
 // also written there as skin-screen.png for a person to look at.
-#include <stdlib.h>
-
-#include <filesystem>
 
 #include "BandLimits.h"
 #include "DigitDisplay.h"
 #include "OndrelIds.h"
 #include "PresetBank.h"
 #include "RadioDevice.h"
-#include "host/Screenshot.h"
 #include "Skin.h"
 #include "SkinFixture.h"
 #include "SkinPictures.h"
 #include "SkinSlider.h"
 #include "platform/kernel/Registry.h"
+#include "tests/support/TestShots.h"
 
 namespace {
 
@@ -48,13 +45,6 @@ class SkinScreenTest : public SkinTest {
     Band() = savedBand;
     ce::UnmountRegistry();
     SkinTest::TearDown();
-  }
-
-  void SaveShot(const char* name) const {
-    const char* folder = ::getenv("ONDREL_TEST_SHOTS");
-    if (!folder || !*folder) return;
-    std::filesystem::create_directories(folder);
-    EXPECT_EQ(host::WriteScreenshot(panel, std::filesystem::path(folder) / name), "");
   }
 
   skintest::PixelReader Screen() {
@@ -109,7 +99,7 @@ TEST_F(SkinScreenTest, PanelShowsReadoutSlidersAndPresetLabelsOverTheSkin) {
     frequency.Paint();
     volume.Paint();
     presets.Draw(0);
-    SaveShot("skin-screen.png");
+    testsupport::SaveShot(panel, "skin-screen.png");
 
     // Away from every element the panel is the skin.
     EXPECT_EQ(Client(2, 2), PixelOf(skin.Background(), 2, 2));

@@ -2,15 +2,16 @@
 // the speaker plays: stations with test tones for programmes, tuned by
 // writing the card's registers.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 #include "hardware/cards/RadioCard.h"
 #include "hardware/sound/Speaker.h"
 #include "host/SceneFile.h"
 #include "tests/support/ChipImage.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/Tones.h"
 
 namespace {
@@ -21,6 +22,7 @@ using cardtest::MHz;
 using tones::Db;
 using tones::MeanSquare;
 using tones::Side;
+using tones::Silent;
 using tones::TonePower;
 
 // 95.0 strong stereo: 500 Hz left, 1300 Hz right. 101.0 mid mono 900 Hz,
@@ -35,9 +37,6 @@ constexpr char kScene[] = R"(95.0 15 stereo audio=strong.wav Strong
 class CardSoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "ondrel-card-sound-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     fs::create_directories(dir_ / "sub");
     tones::WriteTones(dir_ / "strong.wav", 48000, {500, 1300});
     tones::WriteTones(dir_ / "sub/weak.wav", 44100, {700});
@@ -51,7 +50,6 @@ class CardSoundTest : public ::testing::Test {
     speaker_.SetStream(card_->audio());
     Switches(0x02);  // audio powered, out of reset; the volume starts at 8, the top
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Write(const Image& image) {
     auto bytes = image.Bytes();
@@ -82,7 +80,8 @@ class CardSoundTest : public ::testing::Test {
     return Db(tone / std::max(MeanSquare(side) - tone, 1e-15));
   }
 
-  fs::path dir_;
+  testsupport::ScratchFolder scratch_{"ondrel-card-sound"};
+  const fs::path& dir_ = scratch_.path();
   hw::Clock clock_{hw::Clock::Mode::Virtual};
   std::shared_ptr<hw::RadioCard> card_;
   hw::Speaker speaker_;
@@ -155,9 +154,6 @@ TEST_F(CardSoundTest, AStrongStereoStationKeepsItsSidesApartAndMonoSumsThem) {
 }
 
 TEST_F(CardSoundTest, MutesStandbyTheSwitchesAndASearchAreDigitalSilence) {
-  auto silent = [](const std::vector<std::int16_t>& s) {
-    return std::all_of(s.begin(), s.end(), [](std::int16_t v) { return v == 0; });
-  };
   auto afterRamp = [this] {
     Listen(5);
     return Listen(300);
@@ -179,19 +175,19 @@ TEST_F(CardSoundTest, MutesStandbyTheSwitchesAndASearchAreDigitalSilence) {
   for (const Case& c : cases) {
     Switches(c.switches);
     Write(c.image);
-    EXPECT_TRUE(silent(afterRamp())) << c.what;
+    EXPECT_TRUE(Silent(afterRamp())) << c.what;
     Switches(0x02);
     Write(tuned);
-    EXPECT_FALSE(silent(afterRamp())) << "heard again after " << c.what;
+    EXPECT_FALSE(Silent(afterRamp())) << "heard again after " << c.what;
   }
   // A search: silent until it stops, then the station it stopped on.
   Write({.hz = MHz(94.5), .search = true});  // stops at 94.9, beside the strong one, 15 ms later
   Listen(2);
-  EXPECT_TRUE(silent(Listen(12)));
+  EXPECT_TRUE(Silent(Listen(12)));
   Listen(4);
-  EXPECT_FALSE(silent(Listen(100)));
+  EXPECT_FALSE(Silent(Listen(100)));
   card_->PowerOff();
-  EXPECT_TRUE(silent(afterRamp())) << "a card without power";
+  EXPECT_TRUE(Silent(afterRamp())) << "a card without power";
 }
 
 TEST_F(CardSoundTest, EachVolumePositionIsAFixedStepInDecibels) {
@@ -203,7 +199,7 @@ TEST_F(CardSoundTest, EachVolumePositionIsAFixedStepInDecibels) {
     auto heard = Listen(1000);
     const auto left = Side(heard, 0);
     if (position == 0) {
-      EXPECT_TRUE(std::all_of(heard.begin(), heard.end(), [](std::int16_t v) { return v == 0; })) << "position 0";
+      EXPECT_TRUE(Silent(heard)) << "position 0";
     } else {
       levels.push_back(Db(TonePower(left, 500)));
     }
@@ -253,15 +249,10 @@ TEST(BuiltInProgrammeTest, EachStationPlaysItsOwnTuneStereoOnlyWhereItBroadcasts
     programmes[i]->Render(first, s.left, s.right);
     return s;
   };
-  auto power = [](const std::vector<float>& x) {
-    double sum = 0;
-    for (float v : x) sum += double(v) * v;
-    return Db(sum / double(x.size()));
-  };
   const Sides metro = play(0, 480000), classic = play(1, 480000), sports = play(2, 480000);
   for (const Sides* s : {&metro, &classic, &sports}) {
-    EXPECT_GT(power(s->left), -22);
-    EXPECT_LT(power(s->left), -10);
+    EXPECT_GT(Db(MeanSquare(s->left)), -22);
+    EXPECT_LT(Db(MeanSquare(s->left)), -10);
     for (float v : s->left) ASSERT_LT(std::abs(v), 0.75f) << "peaks below -2.5 dBFS";
   }
   EXPECT_NE(metro.left, metro.right);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +7,7 @@
 #include "platform/kernel/Kernel.h"
 #include "platform/shell/Power.h"
 #include "tests/support/Devices.h"
+#include "tests/support/ScratchFolder.h"
 #include "windows.h"
 
 namespace fs = std::filesystem;
@@ -29,19 +29,14 @@ std::string Wave(int rate, int channels, int bits, int frames, int tag = 1) {
 class PlaySoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "ondrel-sound-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
     fs::create_directories(root_ / "Windows");
     ce::SetDeviceRoot(root_);
   }
-  void TearDown() override {
-    ce::SetDeviceRoot({});
-    fs::remove_all(root_);
-  }
+  void TearDown() override { ce::SetDeviceRoot({}); }
   void Put(const std::string& name, const std::string& bytes) { std::ofstream(root_ / name, std::ios::binary) << bytes; }
 
-  fs::path root_;
+  testsupport::ScratchFolder scratch_{"ondrel-sound"};
+  const fs::path& root_ = scratch_.path();
   TestDevices devices_;
   hw::Clock& clock_ = devices_.clock;
   hw::Speaker& speaker_ = devices_.speaker;

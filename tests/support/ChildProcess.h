@@ -1,18 +1,22 @@
 // Another process on the device root: the ondrel executable (or any
 // program) with its standard input, output and error on pipes, and
-// optionally a file size limit or file permissions that bind even the
-// superuser, as a full disk or a read-only registry look to the program.
+// optionally an environment of its own, a file size limit or file
+// permissions that bind even the superuser, as a full disk or a read-only
+// registry look to the program.
 #pragma once
 
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -21,6 +25,8 @@
 namespace testsupport {
 
 struct ChildOptions {
+  // Its whole environment (NAME=value each); without it, this process's.
+  std::optional<std::vector<std::string>> environment;
   std::optional<rlim_t> fileSizeLimit;  // bytes any file may reach
   // The superuser's power to pass over file permissions is dropped, so
   // that a write-protected file is one for it too.
@@ -36,6 +42,10 @@ class ChildProcess {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment = options.environment.value_or(std::vector<std::string>{});
+    std::vector<char*> envp;
+    for (std::string& variable : environment) envp.push_back(variable.data());
+    envp.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
       // Only calls that are safe between fork and exec.
@@ -51,7 +61,10 @@ class ChildProcess {
           (::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 ||
            ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0))
         ::_exit(126);
-      ::execv(argv[0], argv.data());
+      if (options.environment)
+        ::execve(argv[0], argv.data(), envp.data());
+      else
+        ::execv(argv[0], argv.data());
       ::_exit(127);
     }
     ::close(in[0]);
@@ -72,22 +85,33 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   pid_t pid() const { return pid_; }
+  void Signal(int signal) const { ::kill(pid_, signal); }
 
   // The next line of its output; nullopt once it closed it.
   std::optional<std::string> ReadLine() {
     while (true) {
-      if (auto end = outBuffer_.find('\n'); end != std::string::npos) {
-        std::string line = outBuffer_.substr(0, end);
-        outBuffer_.erase(0, end + 1);
-        return line;
-      }
-      char chunk[4096];
-      ssize_t n = ::read(out_, chunk, sizeof chunk);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return std::nullopt;
-      outBuffer_.append(chunk, static_cast<std::size_t>(n));
+      if (auto line = TakeLine()) return line;
+      if (!ReadOutput()) return std::nullopt;
     }
   }
+  // The next line of its output within timeout; nullopt once it closed
+  // it (OutputClosed()) or when the time ran out.
+  std::optional<std::string> ReadLine(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+      if (auto line = TakeLine()) return line;
+      if (outClosed_) return std::nullopt;
+      using namespace std::chrono;
+      const auto left = std::max(duration_cast<milliseconds>(deadline - steady_clock::now()), milliseconds(0));
+      pollfd ready{out_, POLLIN, 0};
+      const int polled = ::poll(&ready, 1, int(left.count()));
+      if (polled < 0 && errno == EINTR) continue;
+      if (polled <= 0) return std::nullopt;
+      if (!ReadOutput()) return std::nullopt;
+    }
+  }
+  bool OutputClosed() const { return outClosed_; }
+
   // Everything it writes to standard error until it closes it.
   std::string ReadErrors() {
     std::string text;
@@ -132,9 +156,31 @@ class ChildProcess {
   }
 
  private:
+  std::optional<std::string> TakeLine() {
+    const auto end = outBuffer_.find('\n');
+    if (end == std::string::npos) return std::nullopt;
+    std::string line = outBuffer_.substr(0, end);
+    outBuffer_.erase(0, end + 1);
+    return line;
+  }
+  // Appends what it wrote next; false once it closed its output.
+  bool ReadOutput() {
+    char chunk[4096];
+    ssize_t n;
+    while ((n = ::read(out_, chunk, sizeof chunk)) < 0 && errno == EINTR) {
+    }
+    if (n <= 0) {
+      outClosed_ = true;
+      return false;
+    }
+    outBuffer_.append(chunk, static_cast<std::size_t>(n));
+    return true;
+  }
+
   pid_t pid_ = -1;
   int in_ = -1, out_ = -1, err_ = -1;
   std::string outBuffer_;
+  bool outClosed_ = false;
 };
 
 }  // namespace testsupport

@@ -1,8 +1,9 @@
 // Listening by numbers: the power of a tone in one side of a 48 kHz
-// recording, the power of everything else, and the files that carry
-// test tones.
+// recording, the power of everything else, digital silence, and the files
+// that carry test tones.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -26,6 +27,17 @@ inline double MeanSquare(const std::vector<double>& x) {
   double sum = 0;
   for (double v : x) sum += v * v;
   return x.empty() ? 0 : sum / double(x.size());
+}
+// The same for samples as a programme renders them, full scale 1.
+inline double MeanSquare(std::span<const float> x) {
+  double sum = 0;
+  for (float v : x) sum += double(v) * v;
+  return x.empty() ? 0 : sum / double(x.size());
+}
+
+// Every sample zero: digital silence, not merely quiet.
+inline bool Silent(std::span<const std::int16_t> samples) {
+  return std::all_of(samples.begin(), samples.end(), [](std::int16_t v) { return v == 0; });
 }
 
 // The mean-square power of the part of x within 10 Hz of hz (x is a whole

@@ -5,8 +5,6 @@
 // benchmarks build on it.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -18,15 +16,16 @@
 #include "platform/kernel/Registry.h"
 #include "platform/sdbus/SdBus.h"
 #include "tests/support/Devices.h"
+#include "tests/support/ScratchFolder.h"
 
 class TunerSlot {
  public:
   // A fresh folder named after prefix in the temporary directory is the
   // device root; it goes with the slot. Throws std::runtime_error when the
   // root or its registry cannot be made.
-  explicit TunerSlot(const std::string& prefix) : root_(MakeRoot(prefix)) {
-    ce::SetDeviceRoot(root_);
-    if (auto error = ce::MountRegistry(root_ / "registry.db")) throw std::runtime_error(*error);
+  explicit TunerSlot(const std::string& prefix) : root_(prefix) {
+    ce::SetDeviceRoot(root());
+    if (auto error = ce::MountRegistry(root() / "registry.db")) throw std::runtime_error(*error);
     const std::string error = ce::RegisterSdClientDriver(hw::RadioCard::kManufacturer, hw::RadioCard::kCardId, 1,
                                                          u"Marvex.dll", u"MVX");
     if (!error.empty()) throw std::runtime_error(error);
@@ -35,8 +34,6 @@ class TunerSlot {
     Remove();
     ce::UnmountRegistry();
     ce::SetDeviceRoot({});
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
   }
   TunerSlot(const TunerSlot&) = delete;
   TunerSlot& operator=(const TunerSlot&) = delete;
@@ -64,18 +61,12 @@ class TunerSlot {
   // The radio card model on the built-in scene.
   bool InsertRadioCard() { return Insert(std::make_shared<hw::RadioCard>(clock, hw::Scene::Default())); }
 
-  const std::filesystem::path& root() const { return root_; }
+  const std::filesystem::path& root() const { return root_.path(); }
 
   TestDevices devices{{.sdSlot = true}};
   hw::Clock& clock = devices.clock;
   hw::SdHost& host = *devices.sdHost;
 
  private:
-  static std::filesystem::path MakeRoot(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a device root in " + pattern);
-    return pattern;
-  }
-
-  std::filesystem::path root_;
+  testsupport::ScratchFolder root_;
 };

@@ -6,8 +6,9 @@
 
 namespace {
 
-// One TuneAndVerify that moved, as the trace shows it: its two status
-// reads, and whether the search was started again after it.
+// One TuneAndVerify that moved, as the trace shows it: what its two
+// status reads reported and where the search stopped. Whether the program
+// took it is Rejected()'s to work out from what followed.
 struct Verdict {
   int level1 = 0, level2 = 0, ifCounter = 0;
   bool stereo = false;

@@ -109,7 +109,7 @@ TEST(ScanCommandTest, PrintsTheStationsAndTheDeviceTime) {
   EXPECT_NE(out.find("104.9 MHz  level 12  mono  Capital Rock (104.95 MHz)\n"), std::string::npos) << out;
   EXPECT_NE(out.find("105.4 MHz  level 8  stereo  Capital Rock (image of 104.95 MHz)\n"), std::string::npos) << out;
 
-  const std::string oneStation = root + "-one.scene";
+  const std::string oneStation = root + "/one.scene";  // inside the root, so it goes with it
   std::ofstream(oneStation) << "95.0 15 stereo City FM\n";
   out = RunScanCommand({"--root", root, "--scene", oneStation}, status, errors);
   EXPECT_EQ(out.substr(out.find('\n') + 1, 11), "1 station, ") << out;

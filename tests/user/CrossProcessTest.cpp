@@ -7,6 +7,7 @@
 
 #include "UserFixture.h"
 #include "platform/kernel/Kernel.h"
+#include "tests/support/ScratchFolder.h"
 
 extern char** environ;
 
@@ -16,15 +17,11 @@ class CrossProcessTest : public UserTest {
  protected:
   void SetUp() override {
     UserTest::SetUp();
-    std::string pattern = (std::filesystem::temp_directory_path() / "ondrel-windows-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
     ce::SetDeviceRoot(root_);
   }
   void TearDown() override {
     UserTest::TearDown();
     ce::SetDeviceRoot({});
-    std::filesystem::remove_all(root_);
   }
 
   // Runs the other program to its end; its exit status.
@@ -38,7 +35,8 @@ class CrossProcessTest : public UserTest {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  std::filesystem::path root_;
+  testsupport::ScratchFolder scratch_{"ondrel-windows"};
+  const std::filesystem::path& root_ = scratch_.path();
 };
 
 TEST_F(CrossProcessTest, ASecondProgramFindsTheWindowAndBringsItToTheFront) {

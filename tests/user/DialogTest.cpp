@@ -1,8 +1,4 @@
-#include <cstdlib>
-#include <filesystem>
-
 #include "DialogTemplates.h"
-#include "host/Screenshot.h"
 #include "UserFixture.h"
 #include "aygshell.h"
 #include "commctrl.h"
@@ -12,6 +8,7 @@
 #include "TestResources.h"
 #include "platform/shell/NavBar.h"
 #include "platform/user/Dialog.h"
+#include "tests/support/TestShots.h"
 
 namespace {
 
@@ -283,9 +280,9 @@ TEST_F(DialogTest, DialogsOpenedAgainAndAgainLeaveEveryHandleTableLevel) {
     EXPECT_EQ(DialogBoxIndirectParamW(instance, settings, owner_, &DialogTest::Proc, 0), 1);
     EXPECT_EQ(DialogBoxIndirectParamW(instance, AsTemplate(withIcon), owner_, &DialogTest::Proc, 0), 1);
   };
-  openBoth();
+  ASSERT_NO_FATAL_FAILURE(openBoth());
   const auto afterOne = ce::LiveHandleCounts();
-  for (int i = 0; i < 20; ++i) openBoth();
+  for (int i = 0; i < 20; ++i) ASSERT_NO_FATAL_FAILURE(openBoth()) << "round " << i + 2;
   EXPECT_EQ(ce::LiveHandleCounts(), afterOne);
   EXPECT_GT(afterOne.at("windows"), 0u);  // the census sees the owner window
 
@@ -293,14 +290,6 @@ TEST_F(DialogTest, DialogsOpenedAgainAndAgainLeaveEveryHandleTableLevel) {
   EXPECT_EQ(FindResourceW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), RT_DIALOG),
             FindResourceW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), RT_DIALOG));
   EXPECT_EQ(LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP)), LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP)));
-}
-
-// Writes the panel to $ONDREL_TEST_SHOTS/<name>.png when that is set.
-void SaveShot(const char* name) {
-  const char* folder = std::getenv("ONDREL_TEST_SHOTS");
-  if (!folder) return;
-  std::filesystem::path file = std::filesystem::path(folder) / (std::string(name) + ".png");
-  EXPECT_EQ(host::WriteScreenshot(*ce::Attached::Panel(), file), "");
 }
 
 TEST_F(DialogTest, AFullScreenDialogGetsOkInTheNavigationBar) {
@@ -319,7 +308,7 @@ TEST_F(DialogTest, AFullScreenDialogGetsOkInTheNavigationBar) {
   };
   dialogHandlers_[WM_TIMER] = [&](HWND d, UINT, WPARAM, LPARAM) {
     KillTimer(d, 77);
-    SaveShot("dialog_setting");
+    testsupport::SaveShot(*ce::Attached::Panel(), "dialog_setting.png");
     // A tap at the bar's right end, where "ok" is.
     input().PenDown(224, 13);
     input().PenUp(224, 13);

@@ -141,7 +141,7 @@ TEST_F(ResourcesTest, DialogTemplateParsesIntoItemsAndEveryTruncationIsRefused) 
   EXPECT_EQ(dialog->title, u"Settings");
   EXPECT_TRUE(dialog->hasFont);
   EXPECT_EQ(dialog->pointSize, 8);
-  EXPECT_EQ(dialog->typeface, u"Tahoma");
+  EXPECT_EQ(dialog->typeface, u"Plain Sans");
   ASSERT_EQ(dialog->items.size(), 3u);
   // GROUPBOX is stored with the button class's ordinal, CONTROL with the
   // class as a string.
