@@ -2,11 +2,12 @@
 // that is the device's file system. The host sets it when it boots the
 // handheld; tests set their own.
 //
-// Elsewhere the platform keeps to one pattern: each process-wide object
-// of its own is reached through the static Instance() of its class, made
-// on first use (WindowManager::Instance(), KernelHandles::Instance()); the
-// devices it is lent are reached only through the attach record,
-// Attached (Devices.h).
+// Elsewhere the platform's process-wide objects with a class of their own
+// (tables, managers) are reached through the static Instance() of that
+// class, made on first use (WindowManager::Instance(),
+// KernelHandles::Instance()); plain settings a module keeps to itself stay
+// file-local variables. The devices the platform is lent are reached only
+// through the attach record, Attached (Devices.h).
 #pragma once
 
 #include <filesystem>

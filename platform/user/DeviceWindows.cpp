@@ -220,6 +220,10 @@ void DeviceWindows::Publish(HWND window, std::u16string_view className, std::u16
     if (!raiseWatch_ || raiseWatch_->folder() != folder) {
       raiseWatch_ = FileArrivalWatch::Start(folder, RaiseFileName(::getpid()), OnRaiseFileArrival);
       raiseFile_ = folder / RaiseFileName(::getpid());
+      if (!raiseWatch_ && !unwatched_)
+        LogLine("the window folder " + folder.string() +
+                " cannot be watched; another start brings this program forward within 100 ms instead of at once");
+      unwatched_ = !raiseWatch_;
     }
   }
   if (previous >= 0) ::close(previous);  // after the new record took its place
@@ -234,7 +238,10 @@ void DeviceWindows::Withdraw(HWND window) {
     if (it == published_.end()) return;
     record = it->second;
     published_.erase(it);
-    if (published_.empty()) raiseWatch_.reset();
+    if (published_.empty()) {
+      raiseWatch_.reset();
+      unwatched_ = false;
+    }
   }
   ::unlink(record.file.c_str());
   ::close(record.fd);

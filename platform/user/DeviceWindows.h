@@ -18,6 +18,7 @@
 // the other before making their window, exactly one makes it.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -61,6 +62,10 @@ class DeviceWindows {
   bool RequestRaise(const RemoteWindow& window);
   // A request addressed to this process, taken (so it is answered once).
   std::optional<std::uintptr_t> TakeRaiseRequest();
+  // Whether a request addressed to this process wakes its message loops
+  // by itself: true unless a window is published and the system refused
+  // the watch on the window folder (then the loops must look now and then).
+  bool RaiseRequestsWake() const { return !unwatched_.load(std::memory_order_relaxed); }
   // How often this process asked a window of another one forward.
   std::size_t RaisedCount() const;
   // How many top-level windows this process has published so far.
@@ -84,6 +89,7 @@ class DeviceWindows {
   std::size_t publishedCount_ = 0;
   std::size_t raisedCount_ = 0;
   std::unique_ptr<FileArrivalWatch> raiseWatch_;  // while anything is published
+  std::atomic<bool> unwatched_ = false;            // published, and raiseWatch_ refused
   std::filesystem::path raiseFile_;                // where requests to this process are left
   std::map<std::uintptr_t, RemoteWindow> proxies_;
   std::uintptr_t nextProxy_ = 0x40000004;

@@ -120,11 +120,10 @@ class MessageBoxWindow {
   }
 
   void Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window_, &ps);
-    const RECT all{0, 0, layout_.size.cx, layout_.size.cy};
-    FillColour(dc, all, kControlPaper);
-    FrameColour(dc, all, kControlInk);
+    PaintScope paint(window_, kControlPaper);
+    HDC dc = paint.dc();
+    if (!dc) return;
+    FrameColour(dc, RECT{0, 0, layout_.size.cx, layout_.size.cy}, kControlInk);
     FillColour(dc, layout_.caption, kCaptionColour);
     RECT captionText = layout_.caption;
     captionText.left += 6;
@@ -139,7 +138,6 @@ class MessageBoxWindow {
       DrawControlText(dc, MessageBoxButtonText(ids[i]), layout_.buttons[i],
                       DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, pressed ? kCaptionInk : kControlInk);
     }
-    EndPaint(window_, &ps);
   }
 
   HWND window_;

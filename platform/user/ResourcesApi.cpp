@@ -264,8 +264,14 @@ HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
       image->data(), [&] { return std::make_shared<ce::res::Icon>(ce::res::Icon{best.width, best.height, *image}); }));
 }
 
+// Every icon here is a shared one, LoadIconW's: each load of a resource
+// gives the same handle to every caller (a window class, a dialog's icon
+// control), so destroying it would take it from all of them. A shared
+// icon lives as long as the process; destroying one is allowed and does
+// nothing.
 BOOL WINAPI DestroyIcon(HICON hIcon) {
-  if (!ce::res::LoadedIcons::Instance().Table().Remove(reinterpret_cast<std::uintptr_t>(hIcon))) return Fail<BOOL>(ERROR_INVALID_HANDLE);
+  if (!ce::res::LoadedIcons::Instance().Table().Get(reinterpret_cast<std::uintptr_t>(hIcon)))
+    return Fail<BOOL>(ERROR_INVALID_HANDLE);
   return TRUE;
 }
 

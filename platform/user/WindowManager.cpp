@@ -16,6 +16,13 @@
 #include "platform/user/DeviceWindows.h"
 
 namespace ce {
+namespace {
+
+// How often an idle loop looks for another program's request when the
+// window folder cannot be watched.
+constexpr hw::Clock::Micros kUnwatchedLookUs = 100'000;
+
+}  // namespace
 
 DWORD MessageTime() { return static_cast<DWORD>(Attached::Clock().NowMs()); }
 
@@ -295,7 +302,14 @@ void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue
   // a posted message or another program's request wakes us; nothing else
   // is worth a look.
   const auto woken = [&] { return queue.woken; };
-  if (auto next = timers_.NextDeadline(std::this_thread::get_id()))
+  std::optional<TimerTable::Deadline> next = timers_.NextDeadline(std::this_thread::get_id());
+  if (!DeviceWindows::Instance().RaiseRequestsWake()) {
+    // Nothing tells us of another program's request: look every 100 ms.
+    hw::Clock& clock = Attached::Clock();
+    const hw::Clock::Micros look = clock.NowUs() + kUnwatchedLookUs;
+    if (!next || next->due > look) next = TimerTable::Deadline{&clock, look};
+  }
+  if (next)
     next->clock->WaitUntil(lock, queue.cv, woken, next->due);
   else
     queue.cv.wait(lock, woken);

@@ -93,6 +93,9 @@ TEST_F(ResourcesTest, IconsAcceleratorsAndRawData) {
   EXPECT_EQ(data->width, 16);
   EXPECT_GT(data->image.size(), 16u * 16u * 4u);
   EXPECT_TRUE(DestroyIcon(icon));
+  EXPECT_EQ(LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP)), icon) << "a shared icon: every load gives it";
+  EXPECT_TRUE(ce::res::IconOf(icon)) << "and destroying it takes it from nobody";
+  EXPECT_FALSE(DestroyIcon(reinterpret_cast<HICON>(std::uintptr_t{0x4444})));
   EXPECT_NE(LoadIconW(nullptr, IDI_APPLICATION), nullptr);
 
   HRSRC found = FindResourceW(Instance(), MAKEINTRESOURCEW(IDA_KEYS), RT_ACCELERATOR);
