@@ -34,6 +34,12 @@ class CountedTable {
   const char* Kind() const { return kind_; }
   virtual std::size_t Size() const = 0;
 
+ protected:
+  // The census asks Size() from any thread: a table joins once it is made
+  // whole and leaves before it is taken apart.
+  void JoinCensus();
+  void LeaveCensus();
+
  private:
   const char* kind_;
 };
@@ -43,7 +49,8 @@ class CountedTable {
 // census all the same (objects that handles point at directly).
 class LiveObjects : public detail::CountedTable {
  public:
-  explicit LiveObjects(const char* kind) : CountedTable(kind) {}
+  explicit LiveObjects(const char* kind) : CountedTable(kind) { JoinCensus(); }
+  ~LiveObjects() override { LeaveCensus(); }
   void Made() { ++count_; }
   void Gone() { --count_; }
   std::size_t Size() const override { return count_; }
@@ -59,7 +66,10 @@ class HandleTable : public detail::CountedTable {
   // platform's, distinct ranges for distinct kinds of handle); kind names
   // the table in the census.
   HandleTable(const char* kind, std::uintptr_t firstValue, std::uintptr_t step = 4)
-      : CountedTable(kind), next_(firstValue), step_(step) {}
+      : CountedTable(kind), next_(firstValue), step_(step) {
+    JoinCensus();
+  }
+  ~HandleTable() override { LeaveCensus(); }
 
   std::uintptr_t Add(std::shared_ptr<Object> object) {
     std::lock_guard lock(mutex_);

@@ -36,8 +36,11 @@ class Census {
 
 }  // namespace
 
-detail::CountedTable::CountedTable(const char* kind) : kind_(kind) { Census::Instance().Join(this); }
-detail::CountedTable::~CountedTable() { Census::Instance().Leave(this); }
+// The census is made before any table joins it, so it outlives them all.
+detail::CountedTable::CountedTable(const char* kind) : kind_(kind) { Census::Instance(); }
+detail::CountedTable::~CountedTable() { LeaveCensus(); }
+void detail::CountedTable::JoinCensus() { Census::Instance().Join(this); }
+void detail::CountedTable::LeaveCensus() { Census::Instance().Leave(this); }
 
 std::map<std::string, std::size_t> LiveHandleCounts() { return Census::Instance().Counts(); }
 
