@@ -163,8 +163,10 @@ void* Module::Symbol(const char* name, std::string& error) const {
 }
 
 namespace {
-std::vector<std::function<void(HINSTANCE)>>& UnloadListeners() {
-  static std::vector<std::function<void(HINSTANCE)>> listeners;
+// Never destroyed, like the module table: an unload late at exit still
+// walks it.
+std::map<int, std::function<void(HINSTANCE)>>& UnloadListeners() {
+  static auto& listeners = *new std::map<int, std::function<void(HINSTANCE)>>;
   return listeners;
 }
 }  // namespace
@@ -183,13 +185,17 @@ std::optional<std::string> Module::Unload() {
   // Only now: the destructors that just ran may still have asked for it.
   HINSTANCE gone = std::exchange(instance_, nullptr);
   ModuleTable::Instance().Remove(gone);
-  for (const auto& listener : UnloadListeners()) listener(gone);
+  for (const auto& [id, listener] : UnloadListeners()) listener(gone);
   return warning;
 }
 
-void AddModuleUnloadListener(std::function<void(HINSTANCE)> listener) {
-  UnloadListeners().push_back(std::move(listener));
+int AddModuleUnloadListener(std::function<void(HINSTANCE)> listener) {
+  static int next = 0;
+  UnloadListeners().emplace(++next, std::move(listener));
+  return next;
 }
+
+void RemoveModuleUnloadListener(int id) { UnloadListeners().erase(id); }
 
 bool IsModuleMapped(const std::filesystem::path& path) {
   // A name without a slash would make dlopen search the library path.

@@ -68,8 +68,11 @@ class Module {
 // Called after a module was unloaded, with the instance it had: what the
 // module left registered (window classes whose procedures lived in it)
 // goes with it, as when a program ends on the handheld. Listeners are
-// added once, at start, by the platform's own parts.
-void AddModuleUnloadListener(std::function<void(HINSTANCE)> listener);
+// added once, at start, by the platform's own parts, and removed (by the
+// id returned) when the part that added one goes: a module may still be
+// unloaded late at exit.
+int AddModuleUnloadListener(std::function<void(HINSTANCE)> listener);
+void RemoveModuleUnloadListener(int id);
 
 // True while the module file is mapped into the process by anyone.
 bool IsModuleMapped(const std::filesystem::path& path);

@@ -31,11 +31,13 @@ WindowManager& WindowManager::Instance() {
   return manager;
 }
 
+WindowManager::~WindowManager() { RemoveModuleUnloadListener(unloadListener_); }
+
 WindowManager::WindowManager()
     : timers_([this](TimerKey key, std::uint64_t generation) { OnTimerDue(key, generation); }) {
   // A program's window classes end with its module (their procedures
   // lived in it).
-  AddModuleUnloadListener([this](HINSTANCE instance) {
+  unloadListener_ = AddModuleUnloadListener([this](HINSTANCE instance) {
     auto lock = Lock();
     std::erase_if(classes_, [instance](const auto& entry) { return entry.second->instance == instance; });
   });

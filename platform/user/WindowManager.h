@@ -86,6 +86,7 @@ class WindowManager {
 
  private:
   WindowManager();
+  ~WindowManager();
   void OnTimerDue(TimerKey key, std::uint64_t generation);
   bool TakeQueued(MessageQueue& queue, MSG& msg, HWND filter, UINT first, UINT last, bool remove);
   std::optional<MSG> PaintMessage(std::thread::id thread, HWND filter);
@@ -106,6 +107,7 @@ class WindowManager {
   int nextIdleHook_ = 1;
   std::function<void()> raiseHandler_;
   std::function<void(const hw::InputEvent&)> coverPen_;
+  int unloadListener_ = 0;
 };
 
 DWORD MessageTime();
