@@ -29,6 +29,8 @@ bool StopIsStation(const TunerStatus& status, int firstLevel, int moved) {
   return WeakStopAcceptable(status, firstLevel, moved);
 }
 
+// One reading where the tuner stands, judged as a stop a search reached
+// there: both reads are this one, and the search counts as having moved.
 bool StationHere() {
   ReadTunerStatus();
   return StopIsStation(tunerState.status, tunerState.status.level, 1);
