@@ -4,7 +4,7 @@
 
 #include "host/CardSlot.h"
 #include "host/Provisioning.h"
-#include "platform/kernel/Devices.h"
+#include "platform/devmgr/AttachDevices.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/Registry.h"
 #include "platform/shell/NavBar.h"

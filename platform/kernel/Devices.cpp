@@ -3,12 +3,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <mutex>
-
-#include "hardware/input/Input.h"
-#include "platform/sdbus/SdBus.h"
-#include "platform/user/WindowManager.h"
 
 namespace ce {
 namespace {
@@ -20,8 +14,7 @@ std::atomic<hw::InputDevice*> g_input{nullptr};
 std::atomic<hw::Speaker*> g_speaker{nullptr};
 std::atomic<SdBus*> g_bus{nullptr};
 
-std::mutex g_attachMutex;  // serialises attach and detach
-std::unique_ptr<SdBus> g_ownedBus;
+}  // namespace
 
 [[noreturn]] void BootFault(const char* what) {
   std::fprintf(stderr, "platform: %s\n", what);
@@ -29,44 +22,20 @@ std::unique_ptr<SdBus> g_ownedBus;
   std::abort();
 }
 
-}  // namespace
-
-void AttachDevices(const Devices& devices) {
-  std::lock_guard lock(g_attachMutex);
-  if (!devices.clock) BootFault("the handheld's devices were attached without a clock");
-  if (g_clock.load()) BootFault("the handheld's devices were attached twice");
+void Attached::Record(const Devices& devices, SdBus* bus) {
   g_clock = devices.clock;
   g_panel = devices.panel;
   g_speaker = devices.speaker;
-  if (devices.input) {
-    devices.input->SetListener([] { WindowManager::Instance().WakeAll(); });
-    g_input = devices.input;
-  }
-  if (devices.sdHost) {
-    // The bus is in the record before it looks at the slot, so a client
-    // driver loaded for a card already there finds it.
-    g_ownedBus = std::make_unique<SdBus>(*devices.sdHost);
-    g_bus = g_ownedBus.get();
-    g_ownedBus->Start();
-  }
+  g_input = devices.input;
+  g_bus = bus;
 }
 
-void DetachDevices() {
-  std::lock_guard lock(g_attachMutex);
-  // The bus stays in the record while it retires its card: the client
-  // driver still talks to it on the way out.
-  g_ownedBus.reset();
+void Attached::Clear() {
   g_bus = nullptr;
-  if (hw::InputDevice* input = g_input.exchange(nullptr)) input->SetListener({});
+  g_input = nullptr;
   g_speaker = nullptr;
   g_panel = nullptr;
-  // Timers of windows that outlive the handheld would run on a clock
-  // that is gone.
-  if (hw::Clock* clock = g_clock.exchange(nullptr)) {
-    WindowManager& wm = WindowManager::Instance();
-    auto lock = wm.Lock();
-    wm.timers().KillAllOnClock(clock);
-  }
+  g_clock = nullptr;
 }
 
 hw::Clock& Attached::Clock() {

@@ -1,7 +1,7 @@
 // The handheld's devices as the platform sees them. The platform has none
 // of its own: whoever boots the handheld (the host; a test's fixture)
 // owns them and lends them for a while, in one AttachDevices call, and
-// takes them back with DetachDevices. In between, the platform's modules
+// takes them back with DetachDevices (platform/devmgr/AttachDevices.h). In between, the platform's modules
 // reach them only through the attach record, Attached.
 //
 // Without a device a call that needs it fails as the platform does when
@@ -37,18 +37,12 @@ struct Devices {
   hw::SdHost* sdHost = nullptr;      // the SD slot's host controller
 };
 
-// The platform starts its SD bus driver on the SD host (a card already in
-// the slot arrives on it) and its message loops wake for the pen and keys.
-// One set at a time: attaching over attached devices aborts. Every device
-// must outlive the attachment.
-void AttachDevices(const Devices& devices);
-// Stops the SD bus driver first (a card's driver is unloaded while the
-// other devices are still there), then leaves the platform with none. Does
-// nothing when nothing is attached.
-void DetachDevices();
+// A fault in how the handheld was booted: says what, and aborts.
+[[noreturn]] void BootFault(const char* what);
 
-// The attach record. Safe from any thread; the pointers are nullptr for
-// a device that is not attached.
+// The attach record, kept by AttachDevices and DetachDevices
+// (platform/devmgr/AttachDevices.h). Safe from any thread; the pointers
+// are nullptr for a device that is not attached.
 class Attached {
  public:
   static hw::Clock& Clock();  // aborts when none is attached
@@ -56,6 +50,10 @@ class Attached {
   static hw::InputDevice* Input();
   static hw::Speaker* Speaker();
   static SdBus* Bus();  // the bus driver on the attached SD host
+
+  // For AttachDevices and DetachDevices only.
+  static void Record(const Devices& devices, SdBus* bus);
+  static void Clear();
 };
 
 }  // namespace ce

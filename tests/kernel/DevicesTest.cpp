@@ -3,7 +3,7 @@
 // the clock is told so at once.
 #include <gtest/gtest.h>
 
-#include "platform/kernel/Devices.h"
+#include "platform/devmgr/AttachDevices.h"
 #include "platform/sdbus/SdBus.h"
 #include "tests/support/Devices.h"
 #include "windows.h"

@@ -12,7 +12,7 @@
 #include "hardware/input/Input.h"
 #include "hardware/sd/SdHost.h"
 #include "hardware/sound/Speaker.h"
-#include "platform/kernel/Devices.h"
+#include "platform/devmgr/AttachDevices.h"
 
 struct DeviceOptions {
   hw::Clock::Mode clock = hw::Clock::Mode::Virtual;
