@@ -39,8 +39,7 @@ class Panel {
   // What a person sees now: the pixels, or black with the backlight off.
   std::vector<std::uint32_t> Visible() const {
     std::lock_guard lock(mutex_);
-    if (!backlight_) return std::vector<std::uint32_t>(pixels_.size(), 0);
-    return pixels_;
+    return VisibleLocked();
   }
 
   // Counts changes, so a front end can tell when to present again, and
@@ -50,21 +49,56 @@ class Panel {
   // listener waits for a call under way; it must be quick and must not set
   // the listener itself.
   void MarkChanged() {
-    ++frame_;
+    {
+      std::lock_guard lock(mutex_);
+      NoteChangeLocked();
+    }
+    TellListener();
+  }
+  // The same for a drawing call that holds mutex() already, without
+  // telling: true when the listener is to be told once the lock is let go
+  // (TellListener). Only the first change since the listener last took the
+  // picture (TakeVisible) asks for it, so a paint of many blits wakes a
+  // front end once.
+  bool NoteChangeLocked() {
+    frame_.store(frame_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    const bool tell = !changeTold_;
+    changeTold_ = true;
+    return tell;
+  }
+  void TellListener() {
     std::lock_guard lock(listenerMutex_);
     if (onChange_) onChange_();
   }
-  std::uint64_t frame() const { return frame_; }
+  // What Visible gives, taken by the listener: the next change tells it
+  // again.
+  std::vector<std::uint32_t> TakeVisible() {
+    std::lock_guard lock(mutex_);
+    changeTold_ = false;
+    return VisibleLocked();
+  }
+  std::uint64_t frame() const { return frame_.load(std::memory_order_acquire); }
   void SetChangeListener(std::function<void()> listener) {
+    {
+      std::lock_guard lock(mutex_);
+      changeTold_ = false;
+    }
     std::lock_guard lock(listenerMutex_);
     onChange_ = std::move(listener);
   }
 
  private:
+  std::vector<std::uint32_t> VisibleLocked() const {
+    if (!backlight_) return std::vector<std::uint32_t>(pixels_.size(), 0);
+    return pixels_;
+  }
+
   mutable std::mutex mutex_;
   std::vector<std::uint32_t> pixels_;
   bool backlight_ = true;
-  std::atomic<std::uint64_t> frame_ = 0;  // read by a front end's thread
+  // Changed with mutex_ held, read by a front end's thread without it.
+  std::atomic<std::uint64_t> frame_ = 0;
+  bool changeTold_ = false;  // a change since the listener last took the picture
   std::mutex listenerMutex_;
   std::function<void()> onChange_;
 };

@@ -206,7 +206,7 @@ void WindowFrontEnd::PresentIfChanged(void* rendererPtr, void* texturePtr) {
   const std::uint64_t frame = panel_.frame();
   if (frame == shownFrame_ && !redraw_) return;
   shownFrame_ = frame;
-  std::vector<std::uint32_t> pixels = panel_.Visible();
+  std::vector<std::uint32_t> pixels = panel_.TakeVisible();
   SDL_Rect where;
   {
     std::lock_guard lock(frameMutex_);

@@ -149,8 +149,9 @@ class PanelGuard {
   }
   ~PanelGuard() {
     if (!panel_) return;
+    const bool tell = changes_ && panel_->NoteChangeLocked();
     panel_->mutex().unlock();
-    if (changes_) panel_->MarkChanged();
+    if (tell) panel_->TellListener();
   }
   PanelGuard(const PanelGuard&) = delete;
   PanelGuard& operator=(const PanelGuard&) = delete;

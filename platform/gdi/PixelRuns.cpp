@@ -18,9 +18,12 @@ namespace {
 
 // Each combination as a function of pixels and of vectors of them; the
 // wide loops take it as (d op s) & colour, a ternary function of d, s and
-// colour (as bits 0xF0, 0xCC and 0xAA).
+// colour (as bits 0xF0, 0xCC and 0xAA). A combination that gives the same
+// when done twice lets a row end in a whole vector that overlaps the one
+// before it, rather than in single pixels or a masked one.
 
 struct Copy {
+  static constexpr bool kAgainGivesTheSame = true;
   static constexpr int kTernary = 0x88;
   static constexpr bool kReadsDestination = false;
   static Rgb On(Rgb, Rgb s) { return s; }
@@ -29,6 +32,7 @@ struct Copy {
 #endif
 };
 struct And {
+  static constexpr bool kAgainGivesTheSame = true;
   static constexpr int kTernary = 0x80;
   static constexpr bool kReadsDestination = true;
   static Rgb On(Rgb d, Rgb s) { return d & s; }
@@ -37,6 +41,7 @@ struct And {
 #endif
 };
 struct Or {
+  static constexpr bool kAgainGivesTheSame = true;
   static constexpr int kTernary = 0xA8;
   static constexpr bool kReadsDestination = true;
   static Rgb On(Rgb d, Rgb s) { return d | s; }
@@ -45,6 +50,7 @@ struct Or {
 #endif
 };
 struct Xor {
+  static constexpr bool kAgainGivesTheSame = false;
   static constexpr int kTernary = 0x28;
   static constexpr bool kReadsDestination = true;
   static Rgb On(Rgb d, Rgb s) { return d ^ s; }
@@ -64,18 +70,29 @@ template <class Op>
 #ifdef ONDREL_X86
   const __m128i colour = _mm_set1_epi32(0xFFFFFF);
   auto load = [](const Rgb* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-  auto four = [&](int at, __m128i sv) {
-    __m128i dv = Op::kReadsDestination ? load(d + at) : sv;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + at), _mm_and_si128(Op::On(dv, sv), colour));
+  auto result = [&](int at, __m128i sv) {
+    return _mm_and_si128(Op::On(Op::kReadsDestination ? load(d + at) : sv, sv), colour);
   };
+  auto four = [&](int at, __m128i sv) { _mm_storeu_si128(reinterpret_cast<__m128i*>(d + at), result(at, sv)); };
+  // The last four, when they may overlap the four before them, are worked
+  // out before any of the row is written: the pixels both hold then get
+  // the same colours twice.
+  const bool overlapEnd = Op::kAgainGivesTheSame && n >= 4;
+  const int end = overlapEnd ? n - 4 : n;
+  const __m128i last = overlapEnd ? result(end, load(s + end)) : __m128i{};
   // A cache line a turn, its loads ahead of its stores.
-  for (; i + 16 <= n; i += 16) {
+  for (; i + 16 <= end; i += 16) {
     FetchAhead(d + i);
     __m128i s0 = load(s + i), s1 = load(s + i + 4), s2 = load(s + i + 8), s3 = load(s + i + 12);
     four(i, s0);
     four(i + 4, s1);
     four(i + 8, s2);
     four(i + 12, s3);
+  }
+  if (overlapEnd) {
+    for (; i < end; i += 4) four(i, load(s + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + end), last);
+    return;
   }
   for (; i + 4 <= n; i += 4) four(i, load(s + i));
 #endif
@@ -241,7 +258,7 @@ __attribute__((target("ssse3"))) void Bgr24Sse(std::uint8_t* d, std::ptrdiff_t d
   }
 }
 
-#define ONDREL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+#define ONDREL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi")))
 
 // Byte 4i + j of sixteen colours is byte 3i + j of their 24-bit pixels
 // (j < 3); the top bytes are masked to zero.
@@ -251,10 +268,10 @@ alignas(64) constexpr std::array<std::uint8_t, 64> kSpread24 = [] {
   return spread;
 }();
 
-// Sixteen pixels a turn, the last few of a row (n of them) under masks, so
-// that no load or store reaches past the rectangle.
+// Up to sixteen pixels (n of them) of a row, under masks, so that no load
+// or store reaches past the rectangle: their result, and its store.
 template <class Op, bool kBgr24>
-ONDREL_AVX512 inline void UpTo16(Rgb* d, const std::uint8_t* s, int n, __m512i colour) {
+ONDREL_AVX512 inline __m512i ResultUpTo16(const Rgb* d, const std::uint8_t* s, int n, __m512i colour) {
   const __mmask16 pixels = __mmask16(0xFFFFu >> (16 - n));
   __m512i sv;
   if constexpr (kBgr24) {
@@ -265,14 +282,76 @@ ONDREL_AVX512 inline void UpTo16(Rgb* d, const std::uint8_t* s, int n, __m512i c
     sv = _mm512_maskz_loadu_epi32(pixels, s);
   }
   const __m512i dv = Op::kReadsDestination ? _mm512_maskz_loadu_epi32(pixels, d) : sv;
-  _mm512_mask_storeu_epi32(d, pixels, _mm512_ternarylogic_epi32(dv, sv, colour, Op::kTernary));
+  return _mm512_ternarylogic_epi32(dv, sv, colour, Op::kTernary);
 }
+template <class Op, bool kBgr24>
+ONDREL_AVX512 inline void UpTo16(Rgb* d, const std::uint8_t* s, int n, __m512i colour) {
+  _mm512_mask_storeu_epi32(d, __mmask16(0xFFFFu >> (16 - n)), ResultUpTo16<Op, kBgr24>(d, s, n, colour));
+}
+
+// A row of 4 to 16 colours combined as two vectors of four or eight, the
+// second ending at the row's end: both are worked out before either is
+// stored, so the pixels they share get the same colours twice. Plain
+// loads and stores, which the next pass's loads of the same places take
+// straight from the stores, where masked ones would wait for the cache.
+template <class Op>
+ONDREL_AVX512 inline __m256i Result8(const Rgb* d, const Rgb* s) {
+  const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+  const __m256i dv = Op::kReadsDestination ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d)) : sv;
+  return _mm256_ternarylogic_epi32(dv, sv, _mm256_set1_epi32(0xFFFFFF), Op::kTernary);
+}
+template <class Op>
+ONDREL_AVX512 inline __m128i Result4(const Rgb* d, const Rgb* s) {
+  const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+  const __m128i dv = Op::kReadsDestination ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(d)) : sv;
+  return _mm_ternarylogic_epi32(dv, sv, _mm_set1_epi32(0xFFFFFF), Op::kTernary);
+}
+template <class Op>
+ONDREL_AVX512 inline void ShortRow(Rgb* d, const Rgb* s, int n) {
+  if (n >= 8) {
+    const int end = n - 8;
+    const __m256i last = Result8<Op>(d + end, s + end);
+    for (int i = 0; i < end; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), Result8<Op>(d + i, s + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + end), last);
+    return;
+  }
+  const __m128i first = Result4<Op>(d, s), second = Result4<Op>(d + n - 4, s + n - 4);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), first);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 4), second);
+}
+
+// Rows narrower than this go in vectors of eight or four.
+constexpr int kShortRow = 16;
 
 template <class Op, bool kBgr24>
 ONDREL_AVX512 void RectAvx512(std::uint8_t* d, std::ptrdiff_t ds, const std::uint8_t* s, std::ptrdiff_t ss, int w,
                               int h) {
   const __m512i colour = _mm512_set1_epi32(0xFFFFFF);
   constexpr int kSourceBytes = kBgr24 ? 3 : 4;
+  if constexpr (Op::kAgainGivesTheSame && !kBgr24) {
+    if (w >= 4 && w < kShortRow) {
+      for (int k = 0; k < h; ++k, d += ds, s += ss)
+        ShortRow<Op>(reinterpret_cast<Rgb*>(d), reinterpret_cast<const Rgb*>(s), w);
+      return;
+    }
+  }
+  if constexpr (Op::kAgainGivesTheSame) {
+    if (w >= 16) {
+      // Whole vectors, the last ending at the row's end and worked out
+      // before the row is written.
+      const int end = w - 16;
+      for (int k = 0; k < h; ++k, d += ds, s += ss) {
+        Rgb* out = reinterpret_cast<Rgb*>(d);
+        const __m512i last = ResultUpTo16<Op, kBgr24>(out + end, s + kSourceBytes * end, 16, colour);
+        for (int i = 0; i < end; i += 16) {
+          FetchAhead(out + i);
+          UpTo16<Op, kBgr24>(out + i, s + kSourceBytes * i, 16, colour);
+        }
+        _mm512_storeu_si512(out + end, last);
+      }
+      return;
+    }
+  }
   const int whole = w & ~15, rest = w & 15;
   for (int k = 0; k < h; ++k, d += ds, s += ss) {
     Rgb* out = reinterpret_cast<Rgb*>(d);
@@ -293,7 +372,7 @@ class RectRuns {
 #ifdef ONDREL_X86
     __builtin_cpu_init();
     ssse3_ = __builtin_cpu_supports("ssse3");
-    avx512_ = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+    avx512_ = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
               __builtin_cpu_supports("avx512vbmi");
     fastest_ = avx512_ ? Vectors::Avx512 : Vectors::Sse;
 #endif

@@ -29,6 +29,19 @@ TEST_F(DeviceContextTest, WindowContextDrawsOnlyWhereTheWindowIsNotCovered) {
   EXPECT_TRUE(BitBlt(dc, 10, 0, 2, 2, pic.dc, 0, 0, SRCCOPY));
   EXPECT_EQ(Screen(10, 26), 0xFF0000u);
   EXPECT_EQ(Screen(11, 27), 0xFF0000u);
+
+  // A front end listening is woken by the first of a paint's drawings,
+  // and again by the first after it took the picture.
+  int wakes = 0;
+  panel.SetChangeListener([&] { ++wakes; });
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(BitBlt(dc, 10 + i, 0, 2, 2, pic.dc, 0, 0, SRCCOPY));
+  EXPECT_EQ(wakes, 1);
+  EXPECT_EQ(panel.TakeVisible()[26 * 240 + 12], 0xFF0000u);
+  frame = panel.frame();
+  EXPECT_TRUE(BitBlt(dc, 10, 0, 2, 2, pic.dc, 0, 0, SRCCOPY));
+  EXPECT_EQ(wakes, 2);
+  EXPECT_GT(panel.frame(), frame);
+  panel.SetChangeListener({});
   EXPECT_EQ(ReleaseDC(w, dc), 1);
   Free(pic);
 
