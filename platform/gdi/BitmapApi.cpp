@@ -190,7 +190,8 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
   ce::gdi::PanelGuard guard(dplace.panel, splace.panel);
   const ce::gdi::Surface* source = useSource ? &splace.target.surface : nullptr;
   int sx = useSource ? x1 + splace.target.origin.x : 0, sy = useSource ? y1 + splace.target.origin.y : 0;
-  ce::gdi::Painter::Blit(dplace.target, x, y, cx, cy, source, sx, sy, rop, ce::gdi::PatternOf(*dst), rules);
+  const ce::gdi::Rgb pattern = ce::gdi::RopUsesPattern(index) ? ce::gdi::PatternOf(*dst) : 0;
+  ce::gdi::Painter::Blit(dplace.target, x, y, cx, cy, source, sx, sy, rop, pattern, rules);
   return TRUE;
 }
 

@@ -92,19 +92,26 @@ bool DeviceContext::Resolve(Place& place) {
       // Read before looking, so that a change made while we look is seen
       // next time.
       const std::uint64_t version = WindowAreasVersion();
-      Seen fresh;
-      Seen& seen = std::this_thread::get_id() == maker_ ? seen_ : fresh;
-      if (seen.version != version) LookAtWindow(seen, version);
-      if (!seen.alive) return false;
-      place.target.origin = seen.origin;
-      place.target.clip = seen.clip;
-      place.panel = Attached::Panel();
-      if (!place.panel) return false;  // no screen to draw on
-      place.target.surface = PanelSurface(*place.panel);
-      return true;
+      if (std::this_thread::get_id() != maker_) {
+        Seen fresh;
+        LookAtWindow(fresh, version);
+        return PlaceOnWindow(fresh, place);
+      }
+      if (seen_.version != version) LookAtWindow(seen_, version);
+      return PlaceOnWindow(seen_, place);
     }
   }
   return false;
+}
+
+bool DeviceContext::PlaceOnWindow(const Seen& seen, Place& place) {
+  if (!seen.alive) return false;
+  place.target.origin = seen.origin;
+  place.target.clip = seen.clip;
+  place.panel = Attached::Panel();
+  if (!place.panel) return false;  // no screen to draw on
+  place.target.surface = PanelSurface(*place.panel);
+  return true;
 }
 
 Gdi& Gdi::Instance() {

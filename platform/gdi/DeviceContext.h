@@ -96,6 +96,7 @@ class DeviceContext {
     ClipRects clip;  // the visible rectangles cut to the client area
   };
   void LookAtWindow(Seen& seen, std::uint64_t version) const;
+  static bool PlaceOnWindow(const Seen& seen, Place& place);
 
   const Kind kind_;
   const HWND window_;

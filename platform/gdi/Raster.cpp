@@ -2,16 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/gdi/PixelRuns.h"
 
 namespace ce::gdi {
-
-// Bit 7..0 of the index is the result for (P, S, D) = 111 ... 000, i.e.
-// bit (P << 2 | S << 1 | D). The function uses S when swapping the S = 0
-// and S = 1 halves changes it; likewise for D.
-bool RopUsesSource(unsigned index) { return ((index >> 2) & 0x33) != (index & 0x33); }
-bool RopUsesDestination(unsigned index) { return ((index >> 1) & 0x55) != (index & 0x55); }
 
 void ApplyRop(unsigned index, Rgb* d, const Rgb* s, Rgb p, int n) {
   switch (index) {
@@ -136,21 +131,35 @@ class Transfer {
   bool sourceInPlace_;    // a 32-bit source is combined where it lies
 };
 
-// The loop that does the whole of a blit from a 24-bit or 32-bit picture
-// into a 32-bit one by the operations pictures are drawn with; nullptr
-// for the others.
-RectRun FastRun(unsigned index, const Surface& dst, const Surface& src) {
-  if (dst.format != PixelFormat::Xrgb32) return nullptr;
-  Combination c;
-  switch (index) {
-    case 0xCC: c = Combination::Copy; break;
-    case 0x88: c = Combination::And; break;
-    case 0xEE: c = Combination::Or; break;
-    case 0x66: c = Combination::Xor; break;
-    default: return nullptr;
+// The loops that do the whole of a blit from a 24-bit or 32-bit picture
+// into a 32-bit one by the operations pictures are drawn with, looked up
+// once for this processor.
+class FastRuns {
+ public:
+  FastRuns() {
+    const Vectors fastest = FastestVectors();
+    const std::pair<unsigned, Combination> ops[] = {
+        {0xCC, Combination::Copy}, {0x88, Combination::And}, {0xEE, Combination::Or}, {0x66, Combination::Xor}};
+    for (const auto& [index, c] : ops) {
+      runs_[index][0] = RectRunOf(c, PixelFormat::Bgr24, fastest);
+      runs_[index][1] = RectRunOf(c, PixelFormat::Xrgb32, fastest);
+    }
   }
-  static const Vectors fastest = FastestVectors();
-  return RectRunOf(c, src.format, fastest);
+  // nullptr for other operations and formats.
+  RectRun Of(unsigned index, const Surface& dst, const Surface& src) const {
+    if (dst.format != PixelFormat::Xrgb32) return nullptr;
+    if (src.format == PixelFormat::Xrgb32) return runs_[index & 0xFF][1];
+    if (src.format == PixelFormat::Bgr24) return runs_[index & 0xFF][0];
+    return nullptr;
+  }
+
+ private:
+  RectRun runs_[256][2] = {};
+};
+
+RectRun FastRun(unsigned index, const Surface& dst, const Surface& src) {
+  static const FastRuns runs;
+  return runs.Of(index, dst, src);
 }
 
 }  // namespace

@@ -33,14 +33,12 @@ class ClipRects {
     if (spill_.empty()) std::copy_n(other.inline_.begin(), size_, inline_.begin());
     return *this;
   }
-  void Add(const RECT& r) {
-    if (spill_.empty() && size_ < kInline) {
+  [[gnu::always_inline]] void Add(const RECT& r) {
+    if (size_ < kInline) {  // then nothing has spilled yet
       inline_[size_++] = r;
       return;
     }
-    if (spill_.empty()) spill_.assign(inline_.begin(), inline_.begin() + std::ptrdiff_t(size_));
-    spill_.push_back(r);
-    ++size_;
+    Spill(r);
   }
   const RECT* begin() const { return spill_.empty() ? inline_.data() : spill_.data(); }
   const RECT* end() const { return begin() + size_; }
@@ -48,6 +46,12 @@ class ClipRects {
   bool empty() const { return size_ == 0; }
 
  private:
+  [[gnu::noinline]] void Spill(const RECT& r) {
+    if (spill_.empty()) spill_.assign(inline_.begin(), inline_.begin() + std::ptrdiff_t(size_));
+    spill_.push_back(r);
+    ++size_;
+  }
+
   static constexpr std::size_t kInline = 6;
   std::array<RECT, kInline> inline_;
   std::size_t size_ = 0;
@@ -74,8 +78,12 @@ struct ColourRules {
 
 // The boolean function of a raster operation (its middle byte).
 inline unsigned RopIndex(DWORD rop) { return (rop >> 16) & 0xFF; }
-bool RopUsesSource(unsigned index);
-bool RopUsesDestination(unsigned index);
+// Bit 7..0 of the index is the result for (P, S, D) = 111 ... 000, i.e.
+// bit (P << 2 | S << 1 | D). The function uses S when swapping the S = 0
+// and S = 1 halves changes it; likewise for D and P.
+inline bool RopUsesSource(unsigned index) { return ((index >> 2) & 0x33) != (index & 0x33); }
+inline bool RopUsesDestination(unsigned index) { return ((index >> 1) & 0x55) != (index & 0x55); }
+inline bool RopUsesPattern(unsigned index) { return ((index >> 4) & 0x0F) != (index & 0x0F); }
 // Applies the function to n destination pixels, with source pixels s
 // (may be null when the operation does not use them) and pattern p.
 void ApplyRop(unsigned index, Rgb* d, const Rgb* s, Rgb p, int n);

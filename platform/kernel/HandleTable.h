@@ -146,7 +146,9 @@ class HandleTable<Object>::Reader {
     std::shared_ptr<Object> object;
   };
 
-  Object* FindOne(std::uintptr_t value, unsigned& used) {
+  // A handle found lately is found here, inline; one not found lately
+  // is asked of the table, out of line.
+  [[gnu::always_inline]] Object* FindOne(std::uintptr_t value, unsigned& used) {
     if (value == 0) return nullptr;  // never a handle
     for (std::size_t i = 0; i < kKept; ++i) {
       if (kept_[i].value == value) {  // an empty place holds 0
@@ -154,6 +156,9 @@ class HandleTable<Object>::Reader {
         return kept_[i].object.get();
       }
     }
+    return Keep(value, used);
+  }
+  [[gnu::noinline]] Object* Keep(std::uintptr_t value, unsigned& used) {
     std::shared_ptr<Object> object = table_.Get(value);
     if (!object) return nullptr;
     // The place kept longest that this find has not given out.
