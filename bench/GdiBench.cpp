@@ -152,9 +152,9 @@ BENCHMARK(BM_BitBltSkinToWindow)->Arg(32)->Arg(24)->ArgName("bits");
 // 21 x 29, a digit of the frequency readout 16 x 17 and one of the preset
 // labels' small digits 5 x 6. Two baselines: x_memcpy, one memcpy of both
 // pictures' bytes as one block; and x_rows, both pictures memcpy'd to
-// their place on a screen-sized buffer, row by row, at the same places:
-// the least any copy of those bytes onto the screen does. A front end
-// listens to the panel, as in a window.
+// their place on a screen-sized buffer, a call a row, at the same places
+// (the width unknown when compiled, as a blit's is). A front end listens
+// to the panel, as in a window.
 void BM_MaskedPicture(benchmark::State& state) {
   const int w = int(state.range(0)), h = int(state.range(1));
   Screen screen;

@@ -289,7 +289,7 @@ ONDREL_AVX512 inline void UpTo16(Rgb* d, const std::uint8_t* s, int n, __m512i c
   _mm512_mask_storeu_epi32(d, __mmask16(0xFFFFu >> (16 - n)), ResultUpTo16<Op, kBgr24>(d, s, n, colour));
 }
 
-// A row of 4 to 16 colours combined as two vectors of four or eight, the
+// A row of 4 to 15 colours combined as two vectors of four or eight, the
 // second ending at the row's end: both are worked out before either is
 // stored, so the pixels they share get the same colours twice. Plain
 // loads and stores, which the next pass's loads of the same places take
@@ -309,10 +309,9 @@ ONDREL_AVX512 inline __m128i Result4(const Rgb* d, const Rgb* s) {
 template <class Op>
 ONDREL_AVX512 inline void ShortRow(Rgb* d, const Rgb* s, int n) {
   if (n >= 8) {
-    const int end = n - 8;
-    const __m256i last = Result8<Op>(d + end, s + end);
-    for (int i = 0; i < end; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), Result8<Op>(d + i, s + i));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + end), last);
+    const __m256i first = Result8<Op>(d, s), second = Result8<Op>(d + n - 8, s + n - 8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), first);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + n - 8), second);
     return;
   }
   const __m128i first = Result4<Op>(d, s), second = Result4<Op>(d + n - 4, s + n - 4);
@@ -372,8 +371,8 @@ class RectRuns {
 #ifdef ONDREL_X86
     __builtin_cpu_init();
     ssse3_ = __builtin_cpu_supports("ssse3");
-    avx512_ = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
-              __builtin_cpu_supports("avx512vbmi");
+    avx512_ = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+              __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
     fastest_ = avx512_ ? Vectors::Avx512 : Vectors::Sse;
 #endif
     Put<Copy>(Combination::Copy);

@@ -1,8 +1,8 @@
 #include "platform/gdi/Raster.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <utility>
 
 #include "platform/gdi/PixelRuns.h"
 
@@ -131,35 +131,31 @@ class Transfer {
   bool sourceInPlace_;    // a 32-bit source is combined where it lies
 };
 
-// The loops that do the whole of a blit from a 24-bit or 32-bit picture
-// into a 32-bit one by the operations pictures are drawn with, looked up
-// once for this processor.
-class FastRuns {
- public:
-  FastRuns() {
-    const Vectors fastest = FastestVectors();
-    const std::pair<unsigned, Combination> ops[] = {
-        {0xCC, Combination::Copy}, {0x88, Combination::And}, {0xEE, Combination::Or}, {0x66, Combination::Xor}};
-    for (const auto& [index, c] : ops) {
-      runs_[index][0] = RectRunOf(c, PixelFormat::Bgr24, fastest);
-      runs_[index][1] = RectRunOf(c, PixelFormat::Xrgb32, fastest);
-    }
-  }
-  // nullptr for other operations and formats.
-  RectRun Of(unsigned index, const Surface& dst, const Surface& src) const {
-    if (dst.format != PixelFormat::Xrgb32) return nullptr;
-    if (src.format == PixelFormat::Xrgb32) return runs_[index & 0xFF][1];
-    if (src.format == PixelFormat::Bgr24) return runs_[index & 0xFF][0];
-    return nullptr;
-  }
-
- private:
-  RectRun runs_[256][2] = {};
-};
-
+// The loop that does the whole of a blit from a 24-bit or 32-bit picture
+// into a 32-bit one by the operations pictures are drawn with; nullptr
+// for the others.
 RectRun FastRun(unsigned index, const Surface& dst, const Surface& src) {
-  static const FastRuns runs;
-  return runs.Of(index, dst, src);
+  if (dst.format != PixelFormat::Xrgb32) return nullptr;
+  Combination c;
+  switch (index) {
+    case 0xCC: c = Combination::Copy; break;
+    case 0x88: c = Combination::And; break;
+    case 0xEE: c = Combination::Or; break;
+    case 0x66: c = Combination::Xor; break;
+    default: return nullptr;
+  }
+  // Looked up once for this processor, by combination and source format.
+  static const auto runs = [] {
+    std::array<std::array<RectRun, 2>, 4> byCombination{};
+    for (int k = 0; k < 4; ++k) {
+      byCombination[k][0] = RectRunOf(Combination(k), PixelFormat::Bgr24, FastestVectors());
+      byCombination[k][1] = RectRunOf(Combination(k), PixelFormat::Xrgb32, FastestVectors());
+    }
+    return byCombination;
+  }();
+  if (src.format == PixelFormat::Bgr24) return runs[int(c)][0];
+  if (src.format == PixelFormat::Xrgb32) return runs[int(c)][1];
+  return nullptr;
 }
 
 }  // namespace
