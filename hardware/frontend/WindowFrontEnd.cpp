@@ -10,11 +10,6 @@
 namespace hw {
 namespace {
 
-// How often the thread looks at SDL's events where SDL cannot wake it
-// (the offscreen driver has no desktop input; events pushed from other
-// threads are seen this late at worst).
-constexpr auto kLookAtEventsEvery = std::chrono::milliseconds(250);
-
 // The driver for the desktop's display; nullptr when there is none.
 const char* DisplayDriver() {
   if (const char* forced = std::getenv("SDL_VIDEODRIVER"); forced && *forced) return forced;
@@ -113,7 +108,7 @@ void WindowFrontEnd::WaitForWork() {
     return;
   }
   std::unique_lock lock(wakeMutex_);
-  wake_.wait_for(lock, kLookAtEventsEvery, [this] { return wakePending_.load(); });
+  wake_.wait(lock, [this] { return wakePending_.load(); });
 }
 
 std::vector<std::uint32_t> WindowFrontEnd::LastFrame() const {

@@ -51,6 +51,11 @@ class WindowFrontEnd {
   // Gives the desktop window a new size, as its user may by dragging its
   // edge. Safe from any thread.
   void Resize(int width, int height);
+  // Has the thread look at SDL's event queue, for events pushed to it from
+  // another thread. The desktop's display drivers wake the thread by
+  // themselves; the offscreen driver has no way to, so its thread sleeps
+  // until it is told. Safe from any thread.
+  void LookAtEvents() { Wake(); }
 
   // Pictures presented so far, and the last one as the panel showed it.
   std::uint64_t FramesPresented() const { return frames_; }
@@ -79,7 +84,8 @@ class WindowFrontEnd {
   FrontEndHooks hooks_;
   // SDL's own event wait sleeps (and our wake-up event ends it) on the
   // desktop's display drivers; elsewhere (offscreen) it would look every
-  // millisecond, so the thread sleeps on wake_ instead.
+  // millisecond, so the thread sleeps on wake_ instead, with no timeout:
+  // nothing but this program puts events there.
   const bool sdlWaitBlocks_;
   std::atomic<bool> stop_ = false;
   std::atomic<bool> raise_ = false;

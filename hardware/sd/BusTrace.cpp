@@ -5,15 +5,19 @@
 
 namespace hw {
 
-void BusTrace::Record(const std::string& line) {
+void BusTrace::Record(std::string_view line) {
   std::lock_guard lock(mutex_);
-  lines_.push_back(line);
-  if (lines_.size() > kMemoryLines) lines_.pop_front();
+  if (ring_.size() < kMemoryLines) {
+    ring_.emplace_back(line);
+  } else {
+    ring_[oldest_].assign(line);  // the oldest line gives way, its storage kept
+    oldest_ = (oldest_ + 1) % kMemoryLines;
+  }
   if (!file_.is_open()) return;
   file_ << line << '\n' << std::flush;
   if (!file_) {
     fileError_ = "cannot write the bus trace " + path_.string() + ": " + std::strerror(errno) +
-                 "; the lines from \"" + line + "\" on are missing";
+                 "; the lines from \"" + std::string(line) + "\" on are missing";
     file_.close();
   }
 }
@@ -25,12 +29,16 @@ std::optional<std::string> BusTrace::FileError() const {
 
 std::vector<std::string> BusTrace::Lines() const {
   std::lock_guard lock(mutex_);
-  return {lines_.begin(), lines_.end()};
+  std::vector<std::string> lines;
+  lines.reserve(ring_.size());
+  for (std::size_t i = 0; i < ring_.size(); ++i) lines.push_back(ring_[(oldest_ + i) % ring_.size()]);
+  return lines;
 }
 
 void BusTrace::Clear() {
   std::lock_guard lock(mutex_);
-  lines_.clear();
+  ring_.clear();
+  oldest_ = 0;
 }
 
 std::optional<std::string> BusTrace::SetFile(const std::filesystem::path& path) {

@@ -3,14 +3,16 @@
 // with t from the handheld's clock and status the host controller's
 // outcome (hw::SdStatus). Kept in memory (the latest kMemoryLines) for
 // tests and the dump, and written to a file as it happens when one is set.
+// The memory is a ring of lines that keep their storage, so a bus that
+// polls the card all day records without allocating.
 #pragma once
 
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hw {
@@ -19,7 +21,7 @@ class BusTrace {
  public:
   static constexpr std::size_t kMemoryLines = 4096;
 
-  void Record(const std::string& line);
+  void Record(std::string_view line);
   std::vector<std::string> Lines() const;
   void Clear();  // the in-memory lines only
 
@@ -32,7 +34,8 @@ class BusTrace {
 
  private:
   mutable std::mutex mutex_;
-  std::deque<std::string> lines_;
+  std::vector<std::string> ring_;  // at most kMemoryLines
+  std::size_t oldest_ = 0;          // where the oldest line is once the ring is full
   std::ofstream file_;
   std::filesystem::path path_;
   std::optional<std::string> fileError_;

@@ -106,10 +106,11 @@ void SdHost::RaiseInterrupt() {
 }
 
 SdResponse SdHost::Execute(std::uint8_t command, std::uint32_t argument, std::span<std::uint8_t> data) {
-  std::string bytes;
   SdResponse response;
   {
     std::lock_guard lock(busMutex_);
+    std::string& bytes = traceBytes_;
+    bytes.clear();
     if (!card_) {
       response.status = SdStatus::NoCard;
       // What a write offered is still worth seeing in the trace.
@@ -172,8 +173,8 @@ SdResponse SdHost::Extended(SdCard& card, std::uint32_t argument, std::span<std:
 
 void SdHost::Trace(std::uint8_t command, std::uint32_t argument, const std::string& bytes, SdStatus status) {
   SdioArgument arg = command == kCmdIoRwExtended ? DecodeExtended(argument) : DecodeDirect(argument);
-  std::string line;
-  line.reserve(80 + bytes.size());
+  std::string& line = traceLine_;
+  line.clear();
   line += "t=";
   AppendNumber(line, clock_.NowMs());
   line += " CMD";

@@ -87,6 +87,9 @@ class SdHost {
 
   Clock& clock_;
   BusTrace trace_;
+  // Where a request's trace line is put together, under the bus lock; kept
+  // so that polling the card does not allocate.
+  std::string traceBytes_, traceLine_;
   mutable std::mutex busMutex_;  // one request at a time; held while the slot changes
   std::shared_ptr<SdCard> card_;
   SdInterface interface_;

@@ -98,6 +98,16 @@ class HandleTable : public detail::CountedTable {
 
   class Reader;
 
+  // Whether any object in the table is one `match` accepts, in no order.
+  // Runs under the table's lock, so `match` must not use the table.
+  template <typename Match>
+  bool AnyOf(const Match& match) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& [value, object] : objects_)
+      if (match(*object)) return true;
+    return false;
+  }
+
   std::size_t Size() const override {
     std::lock_guard lock(mutex_);
     return objects_.size();

@@ -58,8 +58,17 @@ std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t ge
 }
 
 void TimerTable::ExpireDue(std::thread::id thread) {
-  for (auto& [key, timer] : timers_)
-    if (timer.thread == thread && timer.ByDeadline() && timer.due <= timer.clock->NowUs()) MarkExpired(key, timer);
+  // Timers keep the clock they were set on; asked once per clock.
+  const hw::Clock* clock = nullptr;
+  hw::Clock::Micros now = 0;
+  for (auto& [key, timer] : timers_) {
+    if (timer.thread != thread || !timer.ByDeadline()) continue;
+    if (timer.clock != clock) {
+      clock = timer.clock;
+      now = clock->NowUs();
+    }
+    if (timer.due <= now) MarkExpired(key, timer);
+  }
 }
 
 std::optional<TimerTable::Deadline> TimerTable::NextDeadline(std::thread::id thread) const {

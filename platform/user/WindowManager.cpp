@@ -177,14 +177,14 @@ bool WindowManager::TakeQueued(MessageQueue& queue, MSG& msg, HWND filter, UINT 
 }
 
 std::optional<MSG> WindowManager::PaintMessage(std::thread::id thread, HWND filter) {
-  std::optional<MSG> paint;
-  tree_.ForEach([&](const WindowPtr& window) {
-    if (paint || window->thread != thread || !window->HasUpdate() || window->destroying) return;
-    if (filter && window->handle != filter) return;
-    if (!tree_.Shown(*window)) return;
-    paint = MSG{window->handle, WM_PAINT, 0, 0, MessageTime(), router_.LastPen()};
-  });
-  return paint;
+  const auto waitsForPaint = [&](const Window& w) {
+    return w.thread == thread && w.HasUpdate() && !w.destroying && (!filter || w.handle == filter);
+  };
+  // Mostly no window waits: one look through the table says so.
+  if (!tree_.Any(waitsForPaint)) return std::nullopt;
+  WindowPtr window = tree_.FirstWhere([&](const Window& w) { return waitsForPaint(w) && tree_.Shown(w); });
+  if (!window) return std::nullopt;
+  return MSG{window->handle, WM_PAINT, 0, 0, MessageTime(), router_.LastPen()};
 }
 
 namespace {
@@ -338,6 +338,7 @@ void WindowManager::Idle() {
   std::vector<std::function<void()>> hooks;
   {
     auto lock = Lock();
+    hooks.reserve(idleHooks_.size());
     for (const auto& [id, hook] : idleHooks_) hooks.push_back(hook);
   }
   for (const auto& hook : hooks) hook();

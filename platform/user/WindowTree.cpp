@@ -157,15 +157,15 @@ std::vector<RECT> WindowTree::VisibleRects(const Window& window) const {
 }
 
 void WindowTree::Visit(const WindowPtr& window, const std::function<void(const WindowPtr&)>& visit) const {
+  // Visitors are held to the window manager's lock and change no
+  // window's place in the tree, so the lists are walked where they are.
   visit(window);
-  std::vector<HWND> children = window->children;
-  for (HWND h : children)
+  for (HWND h : window->children)
     if (WindowPtr child = Find(h)) Visit(child, visit);
 }
 
 void WindowTree::ForEach(const std::function<void(const WindowPtr&)>& visit) const {
-  std::vector<HWND> top = topLevel_;
-  for (HWND h : top)
+  for (HWND h : topLevel_)
     if (WindowPtr w = Find(h)) Visit(w, visit);
 }
 

@@ -49,6 +49,21 @@ class WindowTree {
   // Every window, top-level windows front first, each followed by its
   // children front first (depth first).
   void ForEach(const std::function<void(const WindowPtr&)>& visit) const;
+  // Whether any window is one `match` accepts, in no order: one look
+  // through the handle table. `match` must not look in the tree.
+  template <typename Match>
+  bool Any(const Match& match) const {
+    return table_.AnyOf(match);
+  }
+  // The first window in that order that `match` accepts, nullptr for
+  // none. It stops there and copies nothing on the way: the message loop
+  // asks it for a window to paint every time it looks for work.
+  template <typename Match>
+  WindowPtr FirstWhere(const Match& match) const {
+    for (HWND h : topLevel_)
+      if (WindowPtr found = FirstWhereIn(Find(h), match)) return found;
+    return nullptr;
+  }
   // The window and all its descendants, descendants first.
   std::vector<WindowPtr> Subtree(const WindowPtr& window) const;
 
@@ -58,6 +73,14 @@ class WindowTree {
   void Uncover(const WindowPtr& window, const RECT& screen);
 
  private:
+  template <typename Match>
+  WindowPtr FirstWhereIn(const WindowPtr& window, const Match& match) const {
+    if (!window) return nullptr;
+    if (match(*window)) return window;
+    for (HWND h : window->children)
+      if (WindowPtr found = FirstWhereIn(Find(h), match)) return found;
+    return nullptr;
+  }
   void Visit(const WindowPtr& window, const std::function<void(const WindowPtr&)>& visit) const;
   bool InSubtree(const WindowPtr& window, HWND root) const;
 

@@ -64,6 +64,7 @@ TEST(WindowFrontEndTest, PresentsThePanelTakesAPenClickAndReportsClosing) {
   // A click in the enlarged window is a pen tap at panel coordinates.
   PushMouse(SDL_MOUSEBUTTONDOWN, 100 * kScale + 1, 200 * kScale + 1);
   PushMouse(SDL_MOUSEBUTTONUP, 100 * kScale, 200 * kScale);
+  frontEnd->LookAtEvents();  // offscreen, nothing else wakes the thread
   ASSERT_EQ(twoEvents.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
   auto down = input.Take();
   auto up = input.Take();
@@ -76,6 +77,7 @@ TEST(WindowFrontEndTest, PresentsThePanelTakesAPenClickAndReportsClosing) {
   SDL_Event quit{};
   quit.type = SDL_QUIT;
   SDL_PushEvent(&quit);
+  frontEnd->LookAtEvents();
   EXPECT_EQ(closed.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
   frontEnd.reset();
 }
@@ -152,6 +154,7 @@ TEST(WindowFrontEndTest, AResizedWindowScalesThePictureAndThePenFollowsIt) {
   PushKey(SDL_KEYDOWN, SDLK_RIGHT, true);
   PushKey(SDL_KEYDOWN, SDLK_RIGHT, true);
   PushKey(SDL_KEYUP, SDLK_RIGHT, false);
+  frontEnd->LookAtEvents();
 
   using Kind = hw::InputEvent::Kind;
   const std::vector<hw::InputEvent> events = counter.Take(7);
