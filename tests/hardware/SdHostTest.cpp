@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "hardware/cards/ScriptedCard.h"
@@ -109,3 +110,19 @@ TEST_F(SdHostTest, SlotChangesAndInterruptsReachTheListener) {
 }
 
 }  // namespace
+
+// The trace keeps the latest lines in memory for the dump: past that many,
+// the oldest give way and the rest stay in bus order, the newest last.
+TEST(BusTraceTest, KeepsTheLatestLinesInOrder) {
+  hw::BusTrace trace;
+  const std::size_t total = hw::BusTrace::kMemoryLines + 3;
+  for (std::size_t i = 0; i < total; ++i) trace.Record("line " + std::to_string(i));
+  std::vector<std::string> lines = trace.Lines();
+  ASSERT_EQ(lines.size(), hw::BusTrace::kMemoryLines);
+  EXPECT_EQ(lines.front(), "line 3");
+  EXPECT_EQ(lines[1], "line 4");
+  EXPECT_EQ(lines.back(), "line " + std::to_string(total - 1));
+  trace.Clear();
+  trace.Record("after");
+  EXPECT_EQ(trace.Lines(), std::vector<std::string>{"after"});
+}
