@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <variant>
 
 #include "hardware/display/Panel.h"
@@ -112,7 +111,8 @@ class DeviceContext {
   // The thread that made the context keeps its last look, and it alone
   // touches it: another thread drawing through the context looks afresh
   // each time, so nothing here needs a lock.
-  std::thread::id maker_ = std::this_thread::get_id();
+  static const void* ThisThread();
+  const void* maker_ = ThisThread();
   Seen seen_;
 };
 

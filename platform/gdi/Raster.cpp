@@ -139,7 +139,17 @@ struct FastLoop {
   int sourceBytes = 0;
 };
 
-FastLoop FastLoopOf(unsigned index, const Surface& dst, const Surface& src) {
+// Looked up once for this processor, by combination and source format.
+const auto kFastLoops = [] {
+  std::array<std::array<FastLoop, 2>, 4> byCombination{};
+  for (int k = 0; k < 4; ++k) {
+    byCombination[k][0] = {RectRunOf(Combination(k), PixelFormat::Bgr24, FastestVectors()), 3};
+    byCombination[k][1] = {RectRunOf(Combination(k), PixelFormat::Xrgb32, FastestVectors()), 4};
+  }
+  return byCombination;
+}();
+
+[[gnu::always_inline]] inline FastLoop FastLoopOf(unsigned index, const Surface& dst, const Surface& src) {
   if (dst.format != PixelFormat::Xrgb32) return {};
   Combination c;
   switch (index) {
@@ -149,17 +159,8 @@ FastLoop FastLoopOf(unsigned index, const Surface& dst, const Surface& src) {
     case 0x66: c = Combination::Xor; break;
     default: return {};
   }
-  // Looked up once for this processor, by combination and source format.
-  static const auto loops = [] {
-    std::array<std::array<FastLoop, 2>, 4> byCombination{};
-    for (int k = 0; k < 4; ++k) {
-      byCombination[k][0] = {RectRunOf(Combination(k), PixelFormat::Bgr24, FastestVectors()), 3};
-      byCombination[k][1] = {RectRunOf(Combination(k), PixelFormat::Xrgb32, FastestVectors()), 4};
-    }
-    return byCombination;
-  }();
-  if (src.format == PixelFormat::Bgr24) return loops[int(c)][0];
-  if (src.format == PixelFormat::Xrgb32) return loops[int(c)][1];
+  if (src.format == PixelFormat::Bgr24) return kFastLoops[int(c)][0];
+  if (src.format == PixelFormat::Xrgb32) return kFastLoops[int(c)][1];
   return {};
 }
 
@@ -167,7 +168,7 @@ FastLoop FastLoopOf(unsigned index, const Surface& dst, const Surface& src) {
 // (logical coordinates) changes, cut to the picture and, with a source,
 // so that what it reads stays inside the source picture; dxs and dys take
 // the source's place minus the destination's. False when nothing is left.
-bool CutToPictures(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, RECT& area,
+[[gnu::always_inline]] inline bool CutToPictures(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, RECT& area,
                    long& dxs, long& dys) {
   long left = long(x) + dst.origin.x, top = long(y) + dst.origin.y;
   long right = left + w, bottom = top + h;
@@ -190,7 +191,7 @@ bool CutToPictures(const Target& dst, int x, int y, int w, int h, const Surface*
 }
 
 // Runs the loop over the part of area inside each clip rectangle.
-void RunInClip(const FastLoop& loop, const Target& dst, const Surface& src, const RECT& area, long dxs, long dys) {
+[[gnu::always_inline]] inline void RunInClip(const FastLoop& loop, const Target& dst, const Surface& src, const RECT& area, long dxs, long dys) {
   for (const RECT& clip : dst.clip) {
     const RECT r = Intersect(area, clip);
     if (IsEmpty(r)) continue;
