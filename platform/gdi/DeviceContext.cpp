@@ -79,17 +79,9 @@ const void* DeviceContext::ThisThread() {
   return &mark;
 }
 
-bool DeviceContext::Resolve(Place& place) {
+bool DeviceContext::ResolveOnScreen(Place& place) {
   switch (kind_) {
-    case Kind::Memory: {
-      Bitmap* b = bitmap.object ? bitmap.object->AsBitmap() : nullptr;
-      if (!b) return false;
-      place.target.surface = b->View();
-      place.whole = RECT{0, 0, b->width(), b->height()};
-      place.target.clip = {&place.whole, 1};
-      place.bitmap = b;
-      return true;
-    }
+    case Kind::Memory: return false;  // resolved inline
     case Kind::Screen: {
       place.panel = Attached::Panel();
       if (!place.panel) return false;  // no screen to draw on
@@ -102,17 +94,19 @@ bool DeviceContext::Resolve(Place& place) {
       // Read before looking, so that a change made while we look is seen
       // next time.
       const std::uint64_t version = WindowAreasVersion();
-      if (ThisThread() != maker_) {
-        Seen fresh;
-        LookAtWindow(fresh, version);
-        place.looked = fresh.clip;
-        return PlaceOnWindow(fresh, place.looked, place);
-      }
+      if (ThisThread() != maker_) return PlaceOnFreshLook(version, place);
       if (seen_.version != version) LookAtWindow(seen_, version);
       return PlaceOnWindow(seen_, seen_.clip, place);
     }
   }
   return false;
+}
+
+bool DeviceContext::PlaceOnFreshLook(std::uint64_t version, Place& place) const {
+  Seen fresh;
+  LookAtWindow(fresh, version);
+  place.looked = fresh.clip;
+  return PlaceOnWindow(fresh, place.looked, place);
 }
 
 bool DeviceContext::PlaceOnWindow(const Seen& seen, std::span<const RECT> clip, Place& place) {
