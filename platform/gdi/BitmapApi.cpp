@@ -55,6 +55,21 @@ Rgb PatternOf(const DeviceContext& dc) {
 
 bool IsMonoDevice(const DeviceContext::Place& place) { return place.bitmap && place.bitmap->monochromeDevice(); }
 
+// How colours cross from the source context's picture to the destination's.
+ColourRules RulesBetween(const DeviceContext& dst, const DeviceContext::Place& dplace, const DeviceContext& src,
+                         const DeviceContext::Place& splace) {
+  ColourRules rules;
+  const bool monoSource = IsMonoDevice(splace), monoDest = IsMonoDevice(dplace);
+  if (monoSource && !monoDest) rules.monoSource = std::array<Rgb, 2>{RgbOfColorRef(dst.textColour), RgbOfColorRef(dst.bkColour)};
+  if (monoDest && !monoSource) rules.sourceBackground = RgbOfColorRef(src.bkColour);
+  return rules;
+}
+
+BOOL FailBlit() {
+  SetThreadError(ERROR_INVALID_HANDLE);
+  return FALSE;
+}
+
 }  // namespace
 
 HBITMAP BitmapFromPackedDib(std::span<const std::uint8_t> dib, std::string& error) {
@@ -167,30 +182,20 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
 }
 
 BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
-  unsigned index = ce::gdi::RopIndex(rop);
-  bool useSource = ce::gdi::RopUsesSource(index);
-  auto [dst, src] = Gdi::Instance().DcPair(hdc, useSource ? hdcSrc : nullptr);
-  if (!dst || (useSource && !src)) {
-    ce::SetThreadError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  DeviceContext::Place dplace, splace;
-  if (!dst->Resolve(dplace) || (useSource && !src->Resolve(splace))) {
-    ce::SetThreadError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  ce::gdi::ColourRules rules;
-  if (useSource) {
-    bool monoSource = ce::gdi::IsMonoDevice(splace), monoDest = ce::gdi::IsMonoDevice(dplace);
-    if (monoSource && !monoDest)
-      rules.monoSource = std::array<ce::gdi::Rgb, 2>{ce::gdi::RgbOfColorRef(dst->textColour),
-                                                      ce::gdi::RgbOfColorRef(dst->bkColour)};
-    if (monoDest && !monoSource) rules.sourceBackground = ce::gdi::RgbOfColorRef(src->bkColour);
-  }
-  ce::gdi::PanelGuard guard(dplace.panel, splace.panel);
+  const unsigned index = ce::gdi::RopIndex(rop);
+  const bool useSource = ce::gdi::RopUsesSource(index);
+  auto [dst, src] = ce::gdi::DcPair(hdc, useSource ? hdcSrc : nullptr);
+  if (!dst || (useSource && !src)) return ce::gdi::FailBlit();
+  // A blit within one context resolves it once.
+  DeviceContext::Place dplace, splaceOwn;
+  const DeviceContext::Place& splace = src == dst ? dplace : splaceOwn;
+  if (!dst->Resolve(dplace) || (useSource && src != dst && !src->Resolve(splaceOwn))) return ce::gdi::FailBlit();
+  // Made in place: a copy of it read whole stalls on the parts just written.
+  const ce::gdi::ColourRules rules = useSource ? ce::gdi::RulesBetween(*dst, dplace, *src, splace) : ce::gdi::ColourRules{};
   const ce::gdi::Surface* source = useSource ? &splace.target.surface : nullptr;
   int sx = useSource ? x1 + splace.target.origin.x : 0, sy = useSource ? y1 + splace.target.origin.y : 0;
   const ce::gdi::Rgb pattern = ce::gdi::RopUsesPattern(index) ? ce::gdi::PatternOf(*dst) : 0;
+  ce::gdi::PanelGuard guard(dplace.panel, splace.panel);
   ce::gdi::Painter::Blit(dplace.target, x, y, cx, cy, source, sx, sy, rop, pattern, rules);
   return TRUE;
 }

@@ -71,43 +71,48 @@ void DeviceContext::LookAtWindow(Seen& seen, std::uint64_t version) const {
     if (RECT part = Intersect(r, client); !IsEmpty(part)) seen.clip.Add(part);
 }
 
-bool DeviceContext::Resolve(Place& place) {
+// The address of this thread's own copy of a byte: it tells threads apart
+// as their ids do (and is reused like one once its thread has ended),
+// without a call into the thread library.
+const void* DeviceContext::ThisThread() {
+  [[gnu::tls_model("initial-exec")]] static thread_local char mark;
+  return &mark;
+}
+
+bool DeviceContext::ResolveOnScreen(Place& place) {
   switch (kind_) {
-    case Kind::Memory: {
-      Bitmap* b = bitmap.object ? bitmap.object->AsBitmap() : nullptr;
-      if (!b) return false;
-      place.target.surface = b->View();
-      place.target.clip.Add(RECT{0, 0, b->width(), b->height()});
-      place.bitmap = b;
-      return true;
-    }
+    case Kind::Memory: return false;  // resolved inline
     case Kind::Screen: {
       place.panel = Attached::Panel();
       if (!place.panel) return false;  // no screen to draw on
       place.target.surface = PanelSurface(*place.panel);
-      place.target.clip.Add(RECT{0, 0, hw::Panel::kWidth, hw::Panel::kHeight});
+      place.whole = RECT{0, 0, hw::Panel::kWidth, hw::Panel::kHeight};
+      place.target.clip = {&place.whole, 1};
       return true;
     }
     case Kind::Window: {
       // Read before looking, so that a change made while we look is seen
       // next time.
       const std::uint64_t version = WindowAreasVersion();
-      if (std::this_thread::get_id() != maker_) {
-        Seen fresh;
-        LookAtWindow(fresh, version);
-        return PlaceOnWindow(fresh, place);
-      }
+      if (ThisThread() != maker_) return PlaceOnFreshLook(version, place);
       if (seen_.version != version) LookAtWindow(seen_, version);
-      return PlaceOnWindow(seen_, place);
+      return PlaceOnWindow(seen_, seen_.clip, place);
     }
   }
   return false;
 }
 
-bool DeviceContext::PlaceOnWindow(const Seen& seen, Place& place) {
+bool DeviceContext::PlaceOnFreshLook(std::uint64_t version, Place& place) const {
+  Seen fresh;
+  LookAtWindow(fresh, version);
+  place.looked = fresh.clip;
+  return PlaceOnWindow(fresh, place.looked, place);
+}
+
+bool DeviceContext::PlaceOnWindow(const Seen& seen, std::span<const RECT> clip, Place& place) {
   if (!seen.alive) return false;
   place.target.origin = seen.origin;
-  place.target.clip = seen.clip;
+  place.target.clip = clip;
   place.panel = Attached::Panel();
   if (!place.panel) return false;  // no screen to draw on
   place.target.surface = PanelSurface(*place.panel);
@@ -150,10 +155,10 @@ std::uintptr_t Gdi::Stock(int index) const {
   return stock_[std::size_t(index)];
 }
 
-std::array<DeviceContext*, 2> Gdi::DcPair(HDC first, HDC second) const {
+std::array<DeviceContext*, 2> DcPair(HDC first, HDC second) {
   // The library is loaded with the program, so its thread's own storage
   // is reached directly.
-  [[gnu::tls_model("initial-exec")]] thread_local HandleTable<DeviceContext>::Reader reader(dcs);
+  [[gnu::tls_model("initial-exec")]] thread_local HandleTable<DeviceContext>::Reader reader(Gdi::Instance().dcs);
   return reader.Find(reinterpret_cast<std::uintptr_t>(first), reinterpret_cast<std::uintptr_t>(second));
 }
 

@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <variant>
 
 #include "hardware/display/Panel.h"
@@ -78,15 +77,35 @@ class DeviceContext {
   // Where this context draws now, filled into a place made for the call.
   // False when its window is gone (the caller fails with
   // ERROR_INVALID_HANDLE). For the screen, panel is set and its mutex must
-  // be held while the pixels are touched.
+  // be held while the pixels are touched. A window context's clip may be
+  // its own last look at the window, good until the context is resolved
+  // again: a call resolves each context once.
   struct Place {
+    Place() = default;
+    Place(const Place&) = delete;  // the clip may point into the place
+    Place& operator=(const Place&) = delete;
+
     Target target;
     hw::Panel* panel = nullptr;
     Bitmap* bitmap = nullptr;  // memory contexts
+    RECT whole{};              // the clip of a picture or of the screen
+    ClipRects looked;          // a look at a window taken for this call alone
   };
-  bool Resolve(Place& place);
+  // Inline for a memory context, so that a blit from a picture makes its
+  // place in one go.
+  bool Resolve(Place& place) {
+    if (kind_ != Kind::Memory) return ResolveOnScreen(place);
+    Bitmap* b = bitmap.object ? bitmap.object->AsBitmap() : nullptr;
+    if (!b) return false;
+    place.target.surface = b->View();
+    place.whole = RECT{0, 0, b->width(), b->height()};
+    place.target.clip = {&place.whole, 1};
+    place.bitmap = b;
+    return true;
+  }
 
  private:
+  bool ResolveOnScreen(Place& place);
   // A window context's look at its window, good for as long as the count
   // of window area changes stays at version (0: never looked).
   struct Seen {
@@ -96,7 +115,9 @@ class DeviceContext {
     ClipRects clip;  // the visible rectangles cut to the client area
   };
   void LookAtWindow(Seen& seen, std::uint64_t version) const;
-  static bool PlaceOnWindow(const Seen& seen, Place& place);
+  // For a thread other than the maker's, out of the way of the common case.
+  [[gnu::noinline]] bool PlaceOnFreshLook(std::uint64_t version, Place& place) const;
+  static bool PlaceOnWindow(const Seen& seen, std::span<const RECT> clip, Place& place);
 
   const Kind kind_;
   const HWND window_;
@@ -104,7 +125,8 @@ class DeviceContext {
   // The thread that made the context keeps its last look, and it alone
   // touches it: another thread drawing through the context looks afresh
   // each time, so nothing here needs a lock.
-  std::thread::id maker_ = std::this_thread::get_id();
+  static const void* ThisThread();
+  const void* maker_ = ThisThread();
   Seen seen_;
 };
 
@@ -122,10 +144,6 @@ class Gdi {
   std::uintptr_t DefaultBitmap() const { return defaultBitmap_; }
 
   DcRef Dc(HDC dc) const { return dcs.Get(reinterpret_cast<std::uintptr_t>(dc)); }
-  // The contexts of two handles for a drawing call that must be quick
-  // (nullptr for a handle that does not resolve, a null one included).
-  // They stay alive until the calling thread's next DcPair.
-  std::array<DeviceContext*, 2> DcPair(HDC first, HDC second) const;
   ObjectRef Object(HGDIOBJ h) const { return objects.Get(reinterpret_cast<std::uintptr_t>(h)); }
 
   // A new device context with the default objects selected.
@@ -138,6 +156,11 @@ class Gdi {
   std::array<std::uintptr_t, 20> stock_{};
   std::uintptr_t defaultBitmap_ = 0;
 };
+
+// The contexts of two handles for a drawing call that must be quick
+// (nullptr for a handle that does not resolve, a null one included).
+// They stay alive until the calling thread's next DcPair.
+std::array<DeviceContext*, 2> DcPair(HDC first, HDC second);
 
 // Holds the panel's lock for as long as it lives, when drawing touches the
 // screen, and tells the front ends afterwards that the screen changed.

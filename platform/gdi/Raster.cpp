@@ -132,47 +132,48 @@ class Transfer {
 };
 
 // The loop that does the whole of a blit from a 24-bit or 32-bit picture
-// into a 32-bit one by the operations pictures are drawn with; nullptr
-// for the others.
-RectRun FastRun(unsigned index, const Surface& dst, const Surface& src) {
-  if (dst.format != PixelFormat::Xrgb32) return nullptr;
+// into a 32-bit one by the operations pictures are drawn with, and the
+// bytes of the source pixels it reads; no run for the others.
+struct FastLoop {
+  RectRun run = nullptr;
+  int sourceBytes = 0;
+};
+
+// Looked up once for this processor, by combination and source format.
+const auto kFastLoops = [] {
+  std::array<std::array<FastLoop, 2>, 4> byCombination{};
+  for (int k = 0; k < 4; ++k) {
+    byCombination[k][0] = {RectRunOf(Combination(k), PixelFormat::Bgr24, FastestVectors()), 3};
+    byCombination[k][1] = {RectRunOf(Combination(k), PixelFormat::Xrgb32, FastestVectors()), 4};
+  }
+  return byCombination;
+}();
+
+[[gnu::always_inline]] inline FastLoop FastLoopOf(unsigned index, const Surface& dst, const Surface& src) {
+  if (dst.format != PixelFormat::Xrgb32) return {};
   Combination c;
   switch (index) {
     case 0xCC: c = Combination::Copy; break;
     case 0x88: c = Combination::And; break;
     case 0xEE: c = Combination::Or; break;
     case 0x66: c = Combination::Xor; break;
-    default: return nullptr;
+    default: return {};
   }
-  // Looked up once for this processor, by combination and source format.
-  static const auto runs = [] {
-    std::array<std::array<RectRun, 2>, 4> byCombination{};
-    for (int k = 0; k < 4; ++k) {
-      byCombination[k][0] = RectRunOf(Combination(k), PixelFormat::Bgr24, FastestVectors());
-      byCombination[k][1] = RectRunOf(Combination(k), PixelFormat::Xrgb32, FastestVectors());
-    }
-    return byCombination;
-  }();
-  if (src.format == PixelFormat::Bgr24) return runs[int(c)][0];
-  if (src.format == PixelFormat::Xrgb32) return runs[int(c)][1];
-  return nullptr;
+  if (src.format == PixelFormat::Bgr24) return kFastLoops[int(c)][0];
+  if (src.format == PixelFormat::Xrgb32) return kFastLoops[int(c)][1];
+  return {};
 }
 
-}  // namespace
-
-void Painter::Blit(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, DWORD rop,
-                   Rgb pattern, const ColourRules& rules) {
-  if (w <= 0 || h <= 0) return;
-  unsigned index = RopIndex(rop);
-  bool useSource = RopUsesSource(index);
-  if (useSource && !src) return;
-
-  // The destination rectangle in picture coordinates, then cut so that
-  // its source stays inside the source picture.
+// The part of the destination picture a blit of w x h pixels at (x, y)
+// (logical coordinates) changes, cut to the picture and, with a source,
+// so that what it reads stays inside the source picture; dxs and dys take
+// the source's place minus the destination's. False when nothing is left.
+[[gnu::always_inline]] inline bool CutToPictures(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, RECT& area,
+                   long& dxs, long& dys) {
   long left = long(x) + dst.origin.x, top = long(y) + dst.origin.y;
   long right = left + w, bottom = top + h;
-  long dxs = 0, dys = 0;
-  if (useSource) {
+  dxs = dys = 0;
+  if (src) {
     dxs = long(sx) - left;
     dys = long(sy) - top;
     left = std::max(left, -dxs);
@@ -180,40 +181,73 @@ void Painter::Blit(const Target& dst, int x, int y, int w, int h, const Surface*
     right = std::min(right, long(src->width) - dxs);
     bottom = std::min(bottom, long(src->height) - dys);
   }
-  const RECT bounds{0, 0, dst.surface.width, dst.surface.height};
-  left = std::max(left, long(bounds.left));
-  top = std::max(top, long(bounds.top));
-  right = std::min(right, long(bounds.right));
-  bottom = std::min(bottom, long(bounds.bottom));
-  if (right <= left || bottom <= top) return;
-  const RECT area{LONG(left), LONG(top), LONG(right), LONG(bottom)};
+  left = std::max(left, 0L);
+  top = std::max(top, 0L);
+  right = std::min(right, long(dst.surface.width));
+  bottom = std::min(bottom, long(dst.surface.height));
+  if (right <= left || bottom <= top) return false;
+  area = RECT{LONG(left), LONG(top), LONG(right), LONG(bottom)};
+  return true;
+}
 
-  Surface source = useSource ? *src : Surface{};
+// Runs the loop over the part of area inside each clip rectangle.
+[[gnu::always_inline]] inline void RunInClip(const FastLoop& loop, const Target& dst, const Surface& src, const RECT& area, long dxs, long dys) {
+  for (const RECT& clip : dst.clip) {
+    const RECT r = Intersect(area, clip);
+    if (IsEmpty(r)) continue;
+    loop.run(dst.surface.Row(r.top) + 4 * r.left, dst.surface.stride,
+             src.Row(int(r.top + dys)) + loop.sourceBytes * (r.left + dxs), src.stride, r.right - r.left,
+             r.bottom - r.top);
+  }
+}
+
+// A blit the fast loops do not do alone: through the colours of a
+// monochrome picture or into one, within one picture, or by any other
+// operation.
+[[gnu::noinline]] void BlitAnyway(unsigned index, const Target& dst, const RECT& area, const Surface* src, long dxs,
+                                  long dys, Rgb pattern, const ColourRules& rules) {
+  Surface source = src ? *src : Surface{};
   std::array<Rgb, 2> monoColours{};
-  if (useSource && rules.monoSource) {
+  if (src && rules.monoSource) {
     monoColours = *rules.monoSource;
     source.palette = monoColours;
   }
   std::optional<RowsCopy> copy;
-  if (useSource && src->row0 == dst.surface.row0) {
+  if (src && src->row0 == dst.surface.row0) {
     copy.emplace(source, int(area.top + dys), area.bottom - area.top);
     source = copy->surface;
     dys = -long(area.top);
   }
-
-  if (RectRun run = useSource && !rules.sourceBackground ? FastRun(index, dst.surface, source) : nullptr) {
-    const int sourceBytes = BitsPerPixel(source.format) / 8;
-    for (const RECT& clip : dst.clip) {
-      const RECT r = Intersect(area, clip);
-      if (IsEmpty(r)) continue;
-      run(dst.surface.Row(r.top) + 4 * r.left, dst.surface.stride,
-          source.Row(int(r.top + dys)) + sourceBytes * (r.left + dxs), source.stride, r.right - r.left,
-          r.bottom - r.top);
-    }
+  if (const FastLoop loop = src && !rules.sourceBackground ? FastLoopOf(index, dst.surface, source) : FastLoop{};
+      loop.run) {
+    RunInClip(loop, dst, source, area, dxs, dys);
     return;
   }
-  const Transfer transfer(index, dst.surface, useSource ? &source : nullptr, dxs, dys, pattern, rules.sourceBackground);
+  const Transfer transfer(index, dst.surface, src ? &source : nullptr, dxs, dys, pattern, rules.sourceBackground);
   for (const RECT& clip : dst.clip) transfer.Rect(Intersect(area, clip));
+}
+
+}  // namespace
+
+void Painter::Blit(const Target& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, DWORD rop,
+                   Rgb pattern, const ColourRules& rules) {
+  if (w <= 0 || h <= 0) return;
+  const unsigned index = RopIndex(rop);
+  const bool useSource = RopUsesSource(index);
+  if (useSource && !src) return;
+  if (!useSource) src = nullptr;
+  RECT area;
+  long dxs, dys;
+  if (!CutToPictures(dst, x, y, w, h, src, sx, sy, area, dxs, dys)) return;
+  // Nearly every blit draws one colour picture onto another: straight
+  // into the fast loop.
+  if (src && !rules.monoSource && !rules.sourceBackground && src->row0 != dst.surface.row0) {
+    if (const FastLoop loop = FastLoopOf(index, dst.surface, *src); loop.run) {
+      RunInClip(loop, dst, *src, area, dxs, dys);
+      return;
+    }
+  }
+  BlitAnyway(index, dst, area, src, dxs, dys, pattern, rules);
 }
 
 void Painter::Fill(const Target& dst, const RECT& rect, Rgb colour) {

@@ -41,6 +41,7 @@ class ClipRects {
     Spill(r);
   }
   const RECT* begin() const { return spill_.empty() ? inline_.data() : spill_.data(); }
+  operator std::span<const RECT>() const { return {begin(), size_}; }
   const RECT* end() const { return begin() + size_; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -59,11 +60,12 @@ class ClipRects {
 };
 
 // Where drawing lands: a picture, the offset of the drawing's (0, 0) on
-// it, and the rectangles (picture coordinates) it may change.
+// it, and the rectangles (picture coordinates) it may change, held by
+// whoever resolved the target.
 struct Target {
   Surface surface;
   POINT origin{0, 0};
-  ClipRects clip;
+  std::span<const RECT> clip;
 };
 
 // How colours cross between monochrome and colour pictures. A monochrome
