@@ -1,3 +1,5 @@
+#include <thread>
+
 #include "GdiTestSupport.h"
 
 namespace gditest {
@@ -53,6 +55,13 @@ TEST_F(DeviceContextTest, WindowContextDrawsOnlyWhereTheWindowIsNotCovered) {
   dc = GetDC(striped);
   EXPECT_TRUE(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))));
   for (int y = 200; y < 220; ++y) EXPECT_EQ(Screen(7, y), y % 2 ? 0u : 0x808080u) << y;
+
+  // Another thread drawing through the context looks at the window for
+  // itself, and keeps to the same strips.
+  std::thread([&] {
+    EXPECT_TRUE(FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))));
+  }).join();
+  for (int y = 200; y < 220; ++y) EXPECT_EQ(Screen(7, y), y % 2 ? 0u : 0xFFFFFFu) << y;
   ReleaseDC(striped, dc);
 }
 
