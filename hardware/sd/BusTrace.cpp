@@ -1,23 +1,73 @@
 #include "hardware/sd/BusTrace.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+
+#include "hardware/sd/SdHost.h"
 
 namespace hw {
 
-void BusTrace::Record(std::string_view line) {
+namespace {
+
+void AppendHex(std::string& out, std::span<const std::uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (std::uint8_t b : bytes) {
+    const char text[3] = {' ', kDigits[b >> 4], kDigits[b & 15]};
+    out.append(text, 3);
+  }
+}
+
+template <class Number>
+void AppendNumber(std::string& out, Number value, int base = 10) {
+  char text[24];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value, base);
+  out.append(text, end);
+}
+
+}  // namespace
+
+std::string BusTrace::LineOf(const BusRequest& request) {
+  const SdioArgument arg =
+      request.command == kCmdIoRwExtended ? DecodeExtended(request.argument) : DecodeDirect(request.argument);
+  std::string line = "t=";
+  AppendNumber(line, request.ms);
+  line += " CMD";
+  AppendNumber(line, unsigned{request.command});
+  line += arg.write ? " W fn=" : " R fn=";
+  AppendNumber(line, arg.function);
+  line += " reg=0x";
+  AppendNumber(line, arg.address, 16);
+  AppendHex(line, request.bytes);
+  line += " status=";
+  AppendNumber(line, static_cast<int>(request.status));
+  // The argument in eight upper-case hex digits.
+  static constexpr char kUpper[] = "0123456789ABCDEF";
+  char hex[8];
+  for (int i = 0; i < 8; ++i) hex[i] = kUpper[(request.argument >> (28 - 4 * i)) & 15];
+  line += " arg=0x";
+  line.append(hex, 8);
+  return line;
+}
+
+void BusTrace::Record(const BusRequest& request) {
   std::lock_guard lock(mutex_);
+  Kept* kept;
   if (ring_.size() < kMemoryLines) {
-    ring_.emplace_back(line);
+    kept = &ring_.emplace_back();
   } else {
-    ring_[oldest_].assign(line);  // the oldest line gives way, its storage kept
+    kept = &ring_[oldest_];  // the oldest request gives way, its storage kept
     oldest_ = (oldest_ + 1) % kMemoryLines;
   }
+  kept->bytes.assign(request.bytes.begin(), request.bytes.end());
+  kept->request = request;
+  kept->request.bytes = kept->bytes;
   if (!file_.is_open()) return;
+  const std::string line = LineOf(request);
   file_ << line << '\n' << std::flush;
   if (!file_) {
     fileError_ = "cannot write the bus trace " + path_.string() + ": " + std::strerror(errno) +
-                 "; the lines from \"" + std::string(line) + "\" on are missing";
+                 "; the lines from \"" + line + "\" on are missing";
     file_.close();
   }
 }
@@ -31,7 +81,7 @@ std::vector<std::string> BusTrace::Lines() const {
   std::lock_guard lock(mutex_);
   std::vector<std::string> lines;
   lines.reserve(ring_.size());
-  for (std::size_t i = 0; i < ring_.size(); ++i) lines.push_back(ring_[(oldest_ + i) % ring_.size()]);
+  for (std::size_t i = 0; i < ring_.size(); ++i) lines.push_back(LineOf(ring_[(oldest_ + i) % ring_.size()].request));
   return lines;
 }
 

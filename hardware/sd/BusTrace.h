@@ -3,26 +3,41 @@
 // with t from the handheld's clock and status the host controller's
 // outcome (hw::SdStatus). Kept in memory (the latest kMemoryLines) for
 // tests and the dump, and written to a file as it happens when one is set.
-// The memory is a ring of lines that keep their storage, so a bus that
-// polls the card all day records without allocating.
+// The memory is a ring of requests as they were made, put into words only
+// when someone reads them: a bus that polls the card all day records a few
+// numbers and bytes each time, into storage that it keeps.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "hardware/sd/SdCard.h"
+
 namespace hw {
+
+// One request as the host saw it, with the bytes its line shows: those a
+// write offered or a read brought back.
+struct BusRequest {
+  std::uint64_t ms = 0;
+  std::uint8_t command = 0;
+  std::uint32_t argument = 0;
+  SdStatus status = SdStatus::Ok;
+  std::span<const std::uint8_t> bytes;
+};
 
 class BusTrace {
  public:
   static constexpr std::size_t kMemoryLines = 4096;
 
-  void Record(std::string_view line);
+  void Record(const BusRequest& request);
   std::vector<std::string> Lines() const;
+  static std::string LineOf(const BusRequest& request);
   void Clear();  // the in-memory lines only
 
   // Writes the trace to the file from now on (created or emptied first);
@@ -33,8 +48,14 @@ class BusTrace {
   std::optional<std::string> FileError() const;
 
  private:
+  // A request kept in the ring; its bytes keep their storage.
+  struct Kept {
+    BusRequest request;
+    std::vector<std::uint8_t> bytes;
+  };
+
   mutable std::mutex mutex_;
-  std::vector<std::string> ring_;  // at most kMemoryLines
+  std::vector<Kept> ring_;         // at most kMemoryLines
   std::size_t oldest_ = 0;          // where the oldest line is once the ring is full
   std::ofstream file_;
   std::filesystem::path path_;

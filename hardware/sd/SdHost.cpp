@@ -1,7 +1,5 @@
 #include "hardware/sd/SdHost.h"
 
-#include <charconv>
-
 namespace hw {
 namespace {
 
@@ -15,23 +13,6 @@ std::uint8_t FlagsOf(SdStatus status) {
     case SdStatus::NoCard: return 0;
   }
   return 0;
-}
-
-// The trace is written for every request, so it is put together by hand
-// rather than formatted: a poll of the card every 100 ms must cost little.
-void AppendHex(std::string& out, std::span<const std::uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (std::uint8_t b : bytes) {
-    const char text[3] = {' ', kDigits[b >> 4], kDigits[b & 15]};
-    out.append(text, 3);
-  }
-}
-
-template <class Number>
-void AppendNumber(std::string& out, Number value, int base = 10) {
-  char text[24];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value, base);
-  out.append(text, end);
 }
 
 }  // namespace
@@ -109,29 +90,29 @@ SdResponse SdHost::Execute(std::uint8_t command, std::uint32_t argument, std::sp
   SdResponse response;
   {
     std::lock_guard lock(busMutex_);
-    std::string& bytes = traceBytes_;
-    bytes.clear();
+    std::span<const std::uint8_t> shown;  // the bytes the trace shows
     if (!card_) {
       response.status = SdStatus::NoCard;
       // What a write offered is still worth seeing in the trace.
       SdioArgument arg = DecodeExtended(argument);
       std::uint32_t count = arg.count == 0 ? 512 : arg.count;
-      if (command == kCmdIoRwExtended && arg.write && data.size() >= count) AppendHex(bytes, data.first(count));
+      if (command == kCmdIoRwExtended && arg.write && data.size() >= count) shown = data.first(count);
     } else if (command == kCmdIoRwDirect) {
-      response = Direct(*card_, argument, bytes);
+      response = Direct(*card_, argument);
+      shown = std::span<const std::uint8_t>(&response.data, 1);
     } else if (command == kCmdIoRwExtended) {
-      response = Extended(*card_, argument, data, bytes);
+      response = Extended(*card_, argument, data, shown);
     } else {
       response.status = SdStatus::IllegalCommand;
     }
     response.flags = FlagsOf(response.status);
     // Traced under the bus lock, so the trace is in bus order.
-    Trace(command, argument, bytes, response.status);
+    trace_.Record({clock_.NowMs(), command, argument, response.status, shown});
   }
   return response;
 }
 
-SdResponse SdHost::Direct(SdCard& card, std::uint32_t argument, std::string& bytes) {
+SdResponse SdHost::Direct(SdCard& card, std::uint32_t argument) {
   SdioArgument arg = DecodeDirect(argument);
   SdResponse response;
   std::uint8_t value = static_cast<std::uint8_t>(arg.count);
@@ -143,11 +124,11 @@ SdResponse SdHost::Direct(SdCard& card, std::uint32_t argument, std::string& byt
     response.status = card.ReadByte(arg.function, arg.address, value);
   }
   response.data = response.status == SdStatus::Ok ? value : 0;
-  AppendHex(bytes, std::span<const std::uint8_t>(&response.data, 1));
   return response;
 }
 
-SdResponse SdHost::Extended(SdCard& card, std::uint32_t argument, std::span<std::uint8_t> data, std::string& bytes) {
+SdResponse SdHost::Extended(SdCard& card, std::uint32_t argument, std::span<std::uint8_t> data,
+                            std::span<const std::uint8_t>& shown) {
   SdioArgument arg = DecodeExtended(argument);
   SdResponse response;
   const std::uint32_t count = arg.count == 0 ? 512 : arg.count;
@@ -162,37 +143,13 @@ SdResponse SdHost::Extended(SdCard& card, std::uint32_t argument, std::span<std:
   }
   auto block = data.first(count);
   if (arg.write) {
-    AppendHex(bytes, block);
+    shown = block;
     response.status = card.WriteBlock(arg.function, arg.address, block);
   } else {
     response.status = card.ReadBlock(arg.function, arg.address, block);
-    if (response.status == SdStatus::Ok) AppendHex(bytes, block);
+    if (response.status == SdStatus::Ok) shown = block;
   }
   return response;
-}
-
-void SdHost::Trace(std::uint8_t command, std::uint32_t argument, const std::string& bytes, SdStatus status) {
-  SdioArgument arg = command == kCmdIoRwExtended ? DecodeExtended(argument) : DecodeDirect(argument);
-  std::string& line = traceLine_;
-  line.clear();
-  line += "t=";
-  AppendNumber(line, clock_.NowMs());
-  line += " CMD";
-  AppendNumber(line, unsigned{command});
-  line += arg.write ? " W fn=" : " R fn=";
-  AppendNumber(line, arg.function);
-  line += " reg=0x";
-  AppendNumber(line, arg.address, 16);
-  line += bytes;
-  line += " status=";
-  AppendNumber(line, static_cast<int>(status));
-  // The argument in eight upper-case hex digits.
-  static constexpr char kUpper[] = "0123456789ABCDEF";
-  char hex[8];
-  for (int i = 0; i < 8; ++i) hex[i] = kUpper[(argument >> (28 - 4 * i)) & 15];
-  line += " arg=0x";
-  line.append(hex, 8);
-  trace_.Record(line);
 }
 
 }  // namespace hw

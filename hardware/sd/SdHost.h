@@ -80,16 +80,14 @@ class SdHost {
   SdResponse Execute(std::uint8_t command, std::uint32_t argument, std::span<std::uint8_t> data);
 
  private:
-  SdResponse Direct(SdCard& card, std::uint32_t argument, std::string& bytes);
-  SdResponse Extended(SdCard& card, std::uint32_t argument, std::span<std::uint8_t> data, std::string& bytes);
-  void Trace(std::uint8_t command, std::uint32_t argument, const std::string& bytes, SdStatus status);
+  SdResponse Direct(SdCard& card, std::uint32_t argument);
+  // A transfer's bytes for the trace go in `shown`.
+  SdResponse Extended(SdCard& card, std::uint32_t argument, std::span<std::uint8_t> data,
+                      std::span<const std::uint8_t>& shown);
   void RaiseInterrupt();
 
   Clock& clock_;
   BusTrace trace_;
-  // Where a request's trace line is put together, under the bus lock; kept
-  // so that polling the card does not allocate.
-  std::string traceBytes_, traceLine_;
   mutable std::mutex busMutex_;  // one request at a time; held while the slot changes
   std::shared_ptr<SdCard> card_;
   SdInterface interface_;

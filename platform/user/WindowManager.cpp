@@ -178,9 +178,11 @@ bool WindowManager::TakeQueued(MessageQueue& queue, MSG& msg, HWND filter, UINT 
 
 std::optional<MSG> WindowManager::PaintMessage(std::thread::id thread, HWND filter) {
   const auto waitsForPaint = [&](const Window& w) {
-    return w.thread == thread && w.HasUpdate() && !w.destroying && (!filter || w.handle == filter);
+    return w.thread == thread && w.HasUpdate() && w.Visible() && !w.destroying && (!filter || w.handle == filter);
   };
-  // Mostly no window waits: one look through the table says so.
+  // Mostly no window waits: one look through the table says so. A hidden
+  // window keeps its update region until it is shown, so it counts for
+  // nothing here, or the loop would walk the tree for it every time.
   if (!tree_.Any(waitsForPaint)) return std::nullopt;
   WindowPtr window = tree_.FirstWhere([&](const Window& w) { return waitsForPaint(w) && tree_.Shown(w); });
   if (!window) return std::nullopt;

@@ -113,16 +113,22 @@ TEST_F(SdHostTest, SlotChangesAndInterruptsReachTheListener) {
 
 // The trace keeps the latest lines in memory for the dump: past that many,
 // the oldest give way and the rest stay in bus order, the newest last.
-TEST(BusTraceTest, KeepsTheLatestLinesInOrder) {
+TEST(BusTraceTest, KeepsTheLatestRequestsInOrder) {
   hw::BusTrace trace;
   const std::size_t total = hw::BusTrace::kMemoryLines + 3;
-  for (std::size_t i = 0; i < total; ++i) trace.Record("line " + std::to_string(i));
+  // Each request's bytes are its own, though the caller's buffer is reused.
+  std::uint8_t byte = 0;
+  for (std::size_t i = 0; i < total; ++i) {
+    byte = static_cast<std::uint8_t>(i);
+    trace.Record({i, hw::kCmdIoRwDirect, 0x10000000, hw::SdStatus::Ok, std::span(&byte, 1)});
+  }
   std::vector<std::string> lines = trace.Lines();
   ASSERT_EQ(lines.size(), hw::BusTrace::kMemoryLines);
-  EXPECT_EQ(lines.front(), "line 3");
-  EXPECT_EQ(lines[1], "line 4");
-  EXPECT_EQ(lines.back(), "line " + std::to_string(total - 1));
+  EXPECT_EQ(lines.front(), "t=3 CMD52 R fn=1 reg=0x0 03 status=0 arg=0x10000000");
+  EXPECT_EQ(lines[1], "t=4 CMD52 R fn=1 reg=0x0 04 status=0 arg=0x10000000");
+  EXPECT_EQ(lines.back(), "t=4098 CMD52 R fn=1 reg=0x0 02 status=0 arg=0x10000000");
   trace.Clear();
-  trace.Record("after");
-  EXPECT_EQ(trace.Lines(), std::vector<std::string>{"after"});
+  const std::uint8_t block[3] = {1, 2, 0xAB};
+  trace.Record({7, hw::kCmdIoRwExtended, 0x94000003, hw::SdStatus::OutOfRange, block});
+  EXPECT_EQ(trace.Lines(), std::vector<std::string>{"t=7 CMD53 W fn=1 reg=0x0 01 02 ab status=4 arg=0x94000003"});
 }
