@@ -1,36 +1,55 @@
 #include "platform/user/TimerTable.h"
 
+#include <algorithm>
+
 #include "hardware/clock/Clock.h"
 #include "platform/kernel/Devices.h"
 
 namespace ce {
+namespace {
+
+constexpr auto kByKey = [](const auto& entry, TimerKey key) { return entry.first < key; };
+
+}  // namespace
+
+TimerTable::Timers::iterator TimerTable::Find(TimerKey key) {
+  auto it = std::lower_bound(timers_.begin(), timers_.end(), key, kByKey);
+  return it != timers_.end() && it->first == key ? it : timers_.end();
+}
+
+TimerTable::Timers::const_iterator TimerTable::Find(TimerKey key) const {
+  auto it = std::lower_bound(timers_.begin(), timers_.end(), key, kByKey);
+  return it != timers_.end() && it->first == key ? it : timers_.end();
+}
 
 UINT_PTR TimerTable::Set(HWND window, UINT_PTR id, UINT intervalMs, TIMERPROC proc, std::thread::id thread) {
   if (!window) {
-    auto existing = timers_.find(TimerKey{nullptr, id});
+    auto existing = Find(TimerKey{nullptr, id});
     if (id == 0 || existing == timers_.end() || existing->second.thread != thread) {
       do {
         id = nextWindowlessId_++;
         if (nextWindowlessId_ == 0) nextWindowlessId_ = 1;
-      } while (timers_.contains(TimerKey{nullptr, id}));
+      } while (Find(TimerKey{nullptr, id}) != timers_.end());
     }
   }
   // A zero interval would fire again at the same instant for ever.
   if (intervalMs == 0) intervalMs = 1;
   TimerKey key{window, id};
-  auto [it, inserted] = timers_.try_emplace(key, Timer{intervalMs, proc, thread, &Attached::Clock()});
-  Timer& timer = it->second;
-  if (!inserted) {
-    Cancel(timer);
-    timer = Timer{intervalMs, proc, thread, &Attached::Clock()};
+  auto it = std::lower_bound(timers_.begin(), timers_.end(), key, kByKey);
+  if (it != timers_.end() && it->first == key) {
+    Cancel(it->second);
+    it->second = Timer{intervalMs, proc, thread, &Attached::Clock()};
+  } else {
+    it = timers_.insert(it, {key, Timer{intervalMs, proc, thread, &Attached::Clock()}});
   }
+  Timer& timer = it->second;
   timer.generation = nextGeneration_++;
   Schedule(key, timer, timer.clock->NowUs() + std::uint64_t{intervalMs} * 1000);
   return id;
 }
 
 bool TimerTable::Kill(HWND window, UINT_PTR id) {
-  auto it = timers_.find(TimerKey{window, id});
+  auto it = Find(TimerKey{window, id});
   if (it == timers_.end()) return false;
   Cancel(it->second);
   timers_.erase(it);
@@ -50,10 +69,10 @@ void TimerTable::KillAllOnClock(const hw::Clock* clock) {
 }
 
 std::optional<std::thread::id> TimerTable::Expire(TimerKey key, std::uint64_t generation) {
-  auto it = timers_.find(key);
+  auto it = Find(key);
   if (it == timers_.end() || it->second.generation != generation) return std::nullopt;
   it->second.event = 0;
-  MarkExpired(key, it->second);
+  MarkExpired(key, it->second, it->second.clock->NowUs());
   return it->second.thread;
 }
 
@@ -67,7 +86,7 @@ void TimerTable::ExpireDue(std::thread::id thread) {
       clock = timer.clock;
       now = clock->NowUs();
     }
-    if (timer.due <= now) MarkExpired(key, timer);
+    if (timer.due <= now) MarkExpired(key, timer, now);
   }
 }
 
@@ -79,18 +98,17 @@ std::optional<TimerTable::Deadline> TimerTable::NextDeadline(std::thread::id thr
   return next;
 }
 
-void TimerTable::MarkExpired(TimerKey key, Timer& timer) {
+void TimerTable::MarkExpired(TimerKey key, Timer& timer, hw::Clock::Micros now) {
   if (timer.expiredOrder == 0) timer.expiredOrder = nextExpiredOrder_++;
   // The next period counts from when this one was due, so a timer keeps
   // its rhythm; one that fell behind (real time) starts afresh from now.
   hw::Clock::Micros next = timer.due + std::uint64_t{timer.intervalMs} * 1000;
-  hw::Clock::Micros now = timer.clock->NowUs();
   if (next <= now) next = now + std::uint64_t{timer.intervalMs} * 1000;
   Schedule(key, timer, next);
 }
 
 std::optional<MSG> TimerTable::TakeExpired(std::thread::id thread, HWND filter, bool remove, DWORD time) {
-  std::map<TimerKey, Timer>::iterator best = timers_.end();
+  Timers::iterator best = timers_.end();
   for (auto it = timers_.begin(); it != timers_.end(); ++it) {
     const Timer& timer = it->second;
     if (timer.expiredOrder == 0 || timer.thread != thread) continue;
@@ -109,7 +127,7 @@ std::optional<MSG> TimerTable::TakeExpired(std::thread::id thread, HWND filter, 
 }
 
 bool TimerTable::HasCallback(HWND window, UINT_PTR id, TIMERPROC proc) const {
-  auto it = timers_.find(TimerKey{window, id});
+  auto it = Find(TimerKey{window, id});
   return it != timers_.end() && it->second.proc == proc;
 }
 

@@ -16,7 +16,8 @@
 
 #include <compare>
 #include <functional>
-#include <map>
+#include <utility>
+#include <vector>
 #include <optional>
 #include <thread>
 
@@ -72,7 +73,7 @@ class TimerTable {
   std::size_t Size() const { return timers_.size(); }
   // When the timer comes due next (for tests).
   std::optional<hw::Clock::Micros> DueOf(HWND window, UINT_PTR id) const {
-    auto it = timers_.find(TimerKey{window, id});
+    auto it = Find(TimerKey{window, id});
     if (it == timers_.end()) return std::nullopt;
     return it->second.due;
   }
@@ -87,11 +88,18 @@ class TimerTable {
     hw::Clock::Micros due = 0;
     std::uint64_t generation = 0;
     std::uint64_t expiredOrder = 0;  // 0: not expired
-    bool ByDeadline() const { return !clock->IsVirtual(); }
+    bool byDeadline = !clock->IsVirtual();
+    bool ByDeadline() const { return byDeadline; }
   };
+  // Sorted by key, in one block: the message loop walks them several times
+  // every time it looks for work.
+  using Timers = std::vector<std::pair<TimerKey, Timer>>;
+
+  Timers::iterator Find(TimerKey key);
+  Timers::const_iterator Find(TimerKey key) const;
 
   void Schedule(TimerKey key, Timer& timer, hw::Clock::Micros due);
-  void MarkExpired(TimerKey key, Timer& timer);
+  void MarkExpired(TimerKey key, Timer& timer, hw::Clock::Micros now);
   hw::Clock::Micros JoinLater(const Timer& timer, hw::Clock::Micros due) const;
   void WaitForMe(const Timer& timer, hw::Clock::Micros due);
   void Cancel(Timer& timer);
@@ -109,7 +117,7 @@ class TimerTable {
   }
 
   DueHandler onDue_;
-  std::map<TimerKey, Timer> timers_;
+  Timers timers_;
   std::uint64_t nextGeneration_ = 1;
   std::uint64_t nextExpiredOrder_ = 1;
   UINT_PTR nextWindowlessId_ = 0x7F01;
