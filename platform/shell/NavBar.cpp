@@ -11,6 +11,7 @@
 #include "platform/shell/ShellDialog.h"
 #include "platform/user/ControlDrawing.h"
 #include "platform/user/Desktop.h"
+#include "platform/user/WindowManager.h"
 #include "windows.h"
 
 namespace ce {
@@ -50,6 +51,12 @@ class NavigationBar {
 
  private:
   void Refresh(bool force) {
+    // Mostly nothing changed since the last idle moment: the front window's
+    // revision and the minute say so without looking at the window.
+    const std::uint64_t revision = WindowManager::Instance().FrontRevision();
+    const long minute = (startMinute_ + static_cast<long>((Attached::Clock().NowMs() - startMs_) / 60000)) % (24 * 60);
+    if (!force && revision == revision_ && minute == minute_) return;
+    revision_ = revision;
     std::u16string title;
     HWND front = GetForegroundWindow();
     if (front) {
@@ -58,7 +65,6 @@ class NavigationBar {
       title.assign(buffer, length > 0 ? length : 0);
     }
     const bool ok = HasDoneButton(front);
-    const long minute = (startMinute_ + static_cast<long>((Attached::Clock().NowMs() - startMs_) / 60000)) % (24 * 60);
     if (!force && title == title_ && minute == minute_ && ok == ok_) return;
     title_ = title;
     minute_ = minute;
@@ -116,6 +122,7 @@ class NavigationBar {
   int hook_ = 0;
   long startMinute_ = 12 * 60;
   std::uint64_t startMs_ = 0;
+  std::uint64_t revision_ = 0;
   std::u16string title_;
   long minute_ = -1;
   bool ok_ = false;

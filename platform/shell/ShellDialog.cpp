@@ -12,6 +12,7 @@
 #include "platform/kernel/LastError.h"
 #include "platform/shell/NavBar.h"
 #include "platform/user/Desktop.h"
+#include "platform/user/WindowManager.h"
 #include "windows.h"
 
 namespace ce {
@@ -28,6 +29,7 @@ class DoneButtons {
     std::lock_guard lock(mutex_);
     Prune();
     if (std::find(dialogs_.begin(), dialogs_.end(), dialog) == dialogs_.end()) dialogs_.push_back(dialog);
+    WindowManager::Instance().FrontMayHaveChanged();
   }
   bool Has(HWND window) {
     if (!window) return false;

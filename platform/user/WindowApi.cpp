@@ -51,6 +51,7 @@ bool ce::StoreWindowText(HWND handle, std::u16string_view text) {
   WindowPtr window = wm.Checked(handle);
   if (!window) return false;
   window->text = text;
+  wm.FrontMayHaveChanged();
   PublishIfTopLevel(*window);
   return true;
 }
@@ -223,7 +224,10 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
             next = h;
             break;
           }
-        if (!next) wm.router().foreground = wm.router().focus = nullptr;
+        if (!next) {
+          wm.router().foreground = wm.router().focus = nullptr;
+          wm.FrontMayHaveChanged();
+        }
       }
     }
     if (next) wm.Activate(next);

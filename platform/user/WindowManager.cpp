@@ -408,6 +408,7 @@ void WindowManager::Activate(HWND handle) {
     if (old == top) return;
     router_.foreground = top;
     router_.focus = top;
+    FrontMayHaveChanged();
   }
   if (old) Send(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(top));
   Send(top, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
@@ -454,6 +455,7 @@ bool WindowManager::Destroy(HWND handle) {
         auto lock = Lock();
         router_.foreground = nullptr;
         router_.focus = nullptr;
+        FrontMayHaveChanged();
       }
       Send(handle, WM_ACTIVATE, WA_INACTIVE, 0);
     }
@@ -465,6 +467,7 @@ bool WindowManager::Destroy(HWND handle) {
   for (const WindowPtr& w : subtree) {  // children first
     timers_.KillAllOf(w->handle);
     router_.Forget(w->handle);
+    FrontMayHaveChanged();
     if (!w->IsChild()) DeviceWindows::Instance().Withdraw(w->handle);
     for (auto& [thread, queue] : queues_) std::erase_if(queue->input, [&](const MSG& m) { return m.hwnd == w->handle; });
     tree_.Remove(w->handle);

@@ -5,7 +5,9 @@
 // no longer resolves.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -75,6 +77,12 @@ class WindowManager {
 
   void WakeAll();  // takes the lock
 
+  // A number that changes whenever what the navigation bar shows of the
+  // front window may have: which window is in front, a window's text, its
+  // "ok" button. The bar looks at it at every idle moment.
+  std::uint64_t FrontRevision() const { return frontRevision_.load(std::memory_order_acquire); }
+  void FrontMayHaveChanged() { frontRevision_.fetch_add(1, std::memory_order_acq_rel); }
+
   // Called whenever a message loop is about to wait (the navigation bar
   // redraws itself from here, a script takes its next step).
   int AddIdleHook(std::function<void()> hook);
@@ -100,6 +108,7 @@ class WindowManager {
   WindowTree tree_;
   TimerTable timers_;
   InputRouter router_;
+  std::atomic<std::uint64_t> frontRevision_{0};
   std::unordered_map<std::thread::id, std::unique_ptr<MessageQueue>> queues_;
   std::map<std::u16string, std::shared_ptr<const WindowClass>> classes_;  // folded names
   ATOM nextAtom_ = 0xC000;

@@ -13,6 +13,12 @@ int CountInBar(std::uint32_t rgb) {
   return count;
 }
 
+std::vector<std::uint32_t> BarPixels() {
+  hw::Panel& panel = *ce::Attached::Panel();
+  std::lock_guard lock(panel.mutex());
+  return {panel.pixels(), panel.pixels() + ce::kNavigationBarHeight * hw::Panel::kWidth};
+}
+
 TEST_F(UserTest, TheNavigationBarShowsTheForegroundTitleAndStaysOnTop) {
   ce::ShowNavigationBar();
   HWND hwnd = Make(0, 0, 240, 320, WS_VISIBLE, nullptr, u"");
@@ -22,6 +28,15 @@ TEST_F(UserTest, TheNavigationBarShowsTheForegroundTitleAndStaysOnTop) {
   Drain();  // redrawn when the loop goes idle
   EXPECT_GT(CountInBar(0xFFFFFF), plainWhite);  // the title's letters
   EXPECT_GT(CountInBar(0x102860), 240 * 10);     // mostly the bar's blue
+  // Another window in front shows its title; when it goes, the one behind
+  // is shown again.
+  const std::vector<std::uint32_t> radioBar = BarPixels();
+  HWND front = Make(0, 0, 240, 320, WS_VISIBLE, nullptr, u"Settings");
+  Drain();
+  EXPECT_NE(BarPixels(), radioBar);
+  DestroyWindow(front);
+  Drain();
+  EXPECT_EQ(BarPixels(), radioBar);
   // A window over the whole screen neither draws on the bar nor is found
   // under it.
   EXPECT_EQ(WindowFromPoint(POINT{100, 10}), nullptr);
