@@ -131,13 +131,11 @@ std::optional<InputEvent> InputDevice::TakeIf(const std::function<bool(const Inp
   if (events_.empty() || !wanted(events_.front())) return std::nullopt;
   InputEvent event = events_.front();
   events_.pop_front();
+  queued_.store(events_.size(), std::memory_order_release);
   return event;
 }
 
-bool InputDevice::Pending() const {
-  std::lock_guard lock(mutex_);
-  return !events_.empty();
-}
+bool InputDevice::Pending() const { return queued_.load(std::memory_order_acquire) != 0; }
 
 void InputDevice::SetListener(std::function<void()> listener) {
   std::lock_guard lock(mutex_);
@@ -155,6 +153,7 @@ void InputDevice::Push(InputEvent event) {
 
 std::function<void()> InputDevice::QueueLocked(const InputEvent& event) {
   events_.push_back(event);
+  queued_.store(events_.size(), std::memory_order_release);
   return listener_;
 }
 

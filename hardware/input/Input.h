@@ -13,6 +13,7 @@
 // repeat. Without a clock (SetClock) nothing repeats.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -92,6 +93,9 @@ class InputDevice {
 
   mutable std::mutex mutex_;
   std::deque<InputEvent> events_;
+  // The length of events_, for a look without the lock: every message loop
+  // asks whether input waits each time it looks for work.
+  std::atomic<std::size_t> queued_{0};
   bool touching_ = false;
   std::function<void()> listener_;
   Clock* clock_ = nullptr;

@@ -337,13 +337,13 @@ void WindowManager::Idle() {
       if (handler) handler();
     }
   }
-  std::vector<std::function<void()>> hooks;
+  std::shared_ptr<const std::vector<std::function<void()>>> hooks;
   {
     auto lock = Lock();
-    hooks.reserve(idleHooks_.size());
-    for (const auto& [id, hook] : idleHooks_) hooks.push_back(hook);
+    hooks = idleHookList_;
   }
-  for (const auto& hook : hooks) hook();
+  if (hooks)
+    for (const auto& hook : *hooks) hook();
 }
 
 void WindowManager::OnTimerDue(TimerKey key, std::uint64_t generation) {
@@ -489,12 +489,21 @@ int WindowManager::AddIdleHook(std::function<void()> hook) {
   auto lock = Lock();
   int id = nextIdleHook_++;
   idleHooks_.emplace(id, std::move(hook));
+  ListIdleHooks();
   return id;
 }
 
 void WindowManager::RemoveIdleHook(int id) {
   auto lock = Lock();
   idleHooks_.erase(id);
+  ListIdleHooks();
+}
+
+void WindowManager::ListIdleHooks() {
+  auto list = std::make_shared<std::vector<std::function<void()>>>();
+  list->reserve(idleHooks_.size());
+  for (const auto& [id, hook] : idleHooks_) list->push_back(hook);
+  idleHookList_ = std::move(list);
 }
 
 void WindowManager::SetRaiseHandler(std::function<void()> handler) {
