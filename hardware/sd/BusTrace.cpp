@@ -61,7 +61,7 @@ void BusTrace::Record(const BusRequest& request) {
   }
   kept->bytes.assign(request.bytes.begin(), request.bytes.end());
   kept->request = request;
-  kept->request.bytes = kept->bytes;
+  kept->request.bytes = {};
   if (!file_.is_open()) return;
   const std::string line = LineOf(request);
   file_ << line << '\n' << std::flush;
@@ -81,7 +81,7 @@ std::vector<std::string> BusTrace::Lines() const {
   std::lock_guard lock(mutex_);
   std::vector<std::string> lines;
   lines.reserve(ring_.size());
-  for (std::size_t i = 0; i < ring_.size(); ++i) lines.push_back(LineOf(ring_[(oldest_ + i) % ring_.size()].request));
+  for (std::size_t i = 0; i < ring_.size(); ++i) lines.push_back(LineOf(ring_[(oldest_ + i) % ring_.size()].Request()));
   return lines;
 }
 

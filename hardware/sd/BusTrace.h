@@ -48,10 +48,16 @@ class BusTrace {
   std::optional<std::string> FileError() const;
 
  private:
-  // A request kept in the ring; its bytes keep their storage.
+  // A request kept in the ring (request.bytes unused); its bytes keep
+  // their storage.
   struct Kept {
     BusRequest request;
     std::vector<std::uint8_t> bytes;
+    BusRequest Request() const {
+      BusRequest r = request;
+      r.bytes = bytes;
+      return r;
+    }
   };
 
   mutable std::mutex mutex_;

@@ -337,13 +337,12 @@ void WindowManager::Idle() {
       if (handler) handler();
     }
   }
-  std::shared_ptr<const std::vector<std::function<void()>>> hooks;
+  std::shared_ptr<const IdleHooks> hooks;
   {
     auto lock = Lock();
-    hooks = idleHookList_;
+    hooks = idleHooks_;
   }
-  if (hooks)
-    for (const auto& hook : *hooks) hook();
+  for (const auto& [id, hook] : *hooks) hook();
 }
 
 void WindowManager::OnTimerDue(TimerKey key, std::uint64_t generation) {
@@ -488,22 +487,17 @@ bool WindowManager::InputPending() {
 int WindowManager::AddIdleHook(std::function<void()> hook) {
   auto lock = Lock();
   int id = nextIdleHook_++;
-  idleHooks_.emplace(id, std::move(hook));
-  ListIdleHooks();
+  auto hooks = std::make_shared<IdleHooks>(*idleHooks_);
+  hooks->emplace(id, std::move(hook));
+  idleHooks_ = std::move(hooks);
   return id;
 }
 
 void WindowManager::RemoveIdleHook(int id) {
   auto lock = Lock();
-  idleHooks_.erase(id);
-  ListIdleHooks();
-}
-
-void WindowManager::ListIdleHooks() {
-  auto list = std::make_shared<std::vector<std::function<void()>>>();
-  list->reserve(idleHooks_.size());
-  for (const auto& [id, hook] : idleHooks_) list->push_back(hook);
-  idleHookList_ = std::move(list);
+  auto hooks = std::make_shared<IdleHooks>(*idleHooks_);
+  hooks->erase(id);
+  idleHooks_ = std::move(hooks);
 }
 
 void WindowManager::SetRaiseHandler(std::function<void()> handler) {

@@ -113,13 +113,12 @@ class WindowManager {
   std::unordered_map<std::thread::id, std::unique_ptr<MessageQueue>> queues_;
   std::map<std::u16string, std::shared_ptr<const WindowClass>> classes_;  // folded names
   ATOM nextAtom_ = 0xC000;
-  // The hooks by id, and the same in a list that Idle shares: the list is
-  // made afresh when a hook comes or goes, so that an idle moment copies
-  // nothing and a hook may add or remove hooks while the list is walked.
-  std::map<int, std::function<void()>> idleHooks_;
-  std::shared_ptr<const std::vector<std::function<void()>>> idleHookList_;
+  // The hooks by id, shared with Idle and made afresh when a hook comes or
+  // goes: an idle moment copies nothing, and a hook may add or remove
+  // hooks while they are walked.
+  using IdleHooks = std::map<int, std::function<void()>>;
+  std::shared_ptr<const IdleHooks> idleHooks_ = std::make_shared<IdleHooks>();
   int nextIdleHook_ = 1;
-  void ListIdleHooks();
   std::function<void()> raiseHandler_;
   std::function<void(const hw::InputEvent&)> coverPen_;
   int unloadListener_ = 0;
