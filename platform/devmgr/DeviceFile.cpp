@@ -64,10 +64,5 @@ extern "C" BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LP
                                        LPOVERLAPPED) {
   auto file = ce::KernelObjectOf<ce::FileObject>(hDevice);
   if (!file) return FALSE;
-  auto device = std::dynamic_pointer_cast<ce::DeviceFile>(file);
-  if (!device) {
-    ce::SetThreadError(ERROR_INVALID_FUNCTION);  // a file on the device root takes no control requests
-    return FALSE;
-  }
-  return device->IoControl(dwIoControlCode, lpInBuffer, nInBufferSize, lpOutBuffer, nOutBufferSize, lpBytesReturned);
+  return file->IoControl(dwIoControlCode, lpInBuffer, nInBufferSize, lpOutBuffer, nOutBufferSize, lpBytesReturned);
 }

@@ -17,7 +17,7 @@ class DeviceFile : public FileObject {
   DWORD Seek(LONG distance, PLONG distanceHigh, DWORD method) override;
   DWORD Size(DWORD* sizeHigh) override;
   void OnClose() override;
-  BOOL IoControl(DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+  BOOL IoControl(DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
 
  private:
   static BOOL Count(DWORD result, DWORD* count);

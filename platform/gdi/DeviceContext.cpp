@@ -75,7 +75,7 @@ void DeviceContext::LookAtWindow(Seen& seen, std::uint64_t version) const {
 // as their ids do (and is reused like one once its thread has ended),
 // without a call into the thread library.
 const void* DeviceContext::ThisThread() {
-  [[gnu::tls_model("initial-exec")]] static thread_local char mark;
+  static thread_local char mark;
   return &mark;
 }
 
@@ -156,9 +156,7 @@ std::uintptr_t Gdi::Stock(int index) const {
 }
 
 std::array<DeviceContext*, 2> DcPair(HDC first, HDC second) {
-  // The library is loaded with the program, so its thread's own storage
-  // is reached directly.
-  [[gnu::tls_model("initial-exec")]] thread_local HandleTable<DeviceContext>::Reader reader(Gdi::Instance().dcs);
+  thread_local HandleTable<DeviceContext>::Reader reader(Gdi::Instance().dcs);
   return reader.Find(reinterpret_cast<std::uintptr_t>(first), reinterpret_cast<std::uintptr_t>(second));
 }
 

@@ -15,11 +15,17 @@ namespace ce {
 
 class FileObject : public KernelObject {
  public:
+  static constexpr Kind kKind = Kind::File;
+  FileObject() : KernelObject(kKind) {}
+
   virtual BOOL Read(void* buffer, DWORD bytes, DWORD* bytesRead) = 0;
   virtual BOOL Write(const void* buffer, DWORD bytes, DWORD* bytesWritten) = 0;
   // Same contract as SetFilePointer.
   virtual DWORD Seek(LONG distance, PLONG distanceHigh, DWORD method) = 0;
   virtual DWORD Size(DWORD* sizeHigh) = 0;
+  // Same contract as DeviceIoControl. Only devices take control requests:
+  // a file on the device root answers ERROR_INVALID_FUNCTION.
+  virtual BOOL IoControl(DWORD code, void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
 };
 
 // Opens a device name such as "MVX1:" (the whole name, colon included) and

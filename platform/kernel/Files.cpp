@@ -216,6 +216,11 @@ std::u16string_view NameOf(LPCWSTR name) { return std::u16string_view(name); }
 
 void SetDeviceOpener(DeviceOpener opener) { DeviceOpeners::Instance().Set(std::move(opener)); }
 
+BOOL FileObject::IoControl(DWORD, void*, DWORD, void*, DWORD, DWORD*) {
+  SetThreadError(ERROR_INVALID_FUNCTION);
+  return FALSE;
+}
+
 }  // namespace ce
 
 extern "C" {

@@ -12,9 +12,18 @@ namespace ce {
 
 class KernelObject {
  public:
+  // The kinds a handle can be asked for. Each kind's class names its own
+  // as kKind, so that a handle's kind is checked by one comparison.
+  enum class Kind { Event, File };
+
+  explicit KernelObject(Kind kind) : kind_(kind) {}
   virtual ~KernelObject() = default;
+  Kind kind() const { return kind_; }
   // Called once, when the last handle to the object is closed.
   virtual void OnClose() {}
+
+ private:
+  const Kind kind_;
 };
 
 // The one table of every kernel handle.
@@ -40,8 +49,9 @@ std::shared_ptr<T> KernelObjectOf(HANDLE handle);
 namespace ce {
 template <class T>
 std::shared_ptr<T> KernelObjectOf(HANDLE handle) {
-  auto object = std::dynamic_pointer_cast<T>(KernelHandles::Instance().Get(reinterpret_cast<std::uintptr_t>(handle)));
-  if (!object) SetThreadError(ERROR_INVALID_HANDLE);
-  return object;
+  auto object = KernelHandles::Instance().Get(reinterpret_cast<std::uintptr_t>(handle));
+  if (object && object->kind() == T::kKind) return std::static_pointer_cast<T>(std::move(object));
+  SetThreadError(ERROR_INVALID_HANDLE);
+  return nullptr;
 }
 }  // namespace ce

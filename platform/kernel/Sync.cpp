@@ -13,7 +13,8 @@ namespace {
 
 class Event : public KernelObject {
  public:
-  Event(bool manualReset, bool signalled) : manualReset_(manualReset), signalled_(signalled) {}
+  static constexpr Kind kKind = Kind::Event;
+  Event(bool manualReset, bool signalled) : KernelObject(kKind), manualReset_(manualReset), signalled_(signalled) {}
 
   void Set() {
     {

@@ -13,6 +13,8 @@
 #include <system_error>
 #include <thread>
 
+#include "hardware/clock/Clock.h"
+#include "platform/kernel/Devices.h"
 #include "platform/kernel/Kernel.h"
 #include "platform/kernel/ProgramLoader.h"
 #include "platform/kernel/RunLog.h"
@@ -287,15 +289,24 @@ bool DeviceWindows::RequestRaise(const RemoteWindow& window) {
   return true;
 }
 
+bool DeviceWindows::RaiseRequestCame() {
+  // Asked whenever a message loop is idle: the watch tells whether a
+  // request came, without a look at the folder. In real time the watch's
+  // thread wakes the loops when one comes, so what it noticed is enough;
+  // in virtual time the watch is read now, so that a request is seen at the
+  // same moment of the device's time however late that thread runs.
+  std::lock_guard lock(mutex_);
+  if (published_.empty()) return false;  // nobody can address us
+  if (!raiseWatch_) return true;
+  return Attached::Clock().IsVirtual() ? raiseWatch_->TakeArrival() : raiseWatch_->TakeNoticed();
+}
+
 std::optional<std::uintptr_t> DeviceWindows::TakeRaiseRequest() {
+  if (!RaiseRequestCame()) return std::nullopt;
   fs::path file;
   std::error_code ec;
   {
-    // Asked whenever a message loop is idle: the watch tells whether a
-    // request came, without a look at the folder.
     std::lock_guard lock(mutex_);
-    if (published_.empty()) return std::nullopt;  // nobody can address us
-    if (raiseWatch_ && !raiseWatch_->TakeArrival()) return std::nullopt;
     if (raiseFile_.empty() || !fs::exists(raiseFile_, ec)) return std::nullopt;
     file = raiseFile_;
   }

@@ -77,6 +77,9 @@ class DeviceWindows {
   std::optional<RemoteWindow> RemoteOf(HWND proxy) const;
 
  private:
+  // Whether a raise request may be waiting in the folder.
+  bool RaiseRequestCame();
+
   struct Record {
     std::filesystem::path file;
     int fd = -1;  // holds the record's lock

@@ -5,6 +5,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -35,7 +36,7 @@ struct FileArrivalWatch::State {
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
     }
-    pending = pending || arrived;
+    if (arrived) pending.store(true);
     return arrived;
   }
 
@@ -43,7 +44,7 @@ struct FileArrivalWatch::State {
   const int stop;    // eventfd that ends the thread
   const std::string name;
   std::mutex mutex;
-  bool pending = true;  // the file may be there already
+  std::atomic<bool> pending{true};  // the file may be there already
 };
 
 namespace {
@@ -87,9 +88,9 @@ FileArrivalWatch::~FileArrivalWatch() {
 bool FileArrivalWatch::TakeArrival() {
   std::lock_guard lock(state_->mutex);
   state_->ReadEvents();
-  const bool arrived = state_->pending;
-  state_->pending = false;
-  return arrived;
+  return state_->pending.exchange(false);
 }
+
+bool FileArrivalWatch::TakeNoticed() { return state_->pending.exchange(false); }
 
 }  // namespace ce

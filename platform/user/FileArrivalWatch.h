@@ -2,9 +2,10 @@
 // or renamed into it): how a program here learns of a request another
 // program on the same device left for it as a file, without looking for
 // the file now and then. A thread of the watch's own calls onArrival as
-// soon as the file comes; TakeArrival answers, at the cost of one system
-// call and without looking at the folder, whether it came since the last
-// time it was asked.
+// soon as the file comes. TakeArrival answers whether it came since the
+// last time it was asked, at the cost of one system call and without
+// waiting for that thread; TakeNoticed answers from what the thread has
+// seen, at no cost, for a caller that onArrival wakes anyway.
 #pragma once
 
 #include <filesystem>
@@ -31,6 +32,9 @@ class FileArrivalWatch {
   // Whether the file arrived since the last call; true at the first call,
   // since it may have been there before the watch began.
   bool TakeArrival();
+  // The same, but only as far as the watch's thread has read: a file that
+  // came a moment ago may be told at the next call, after onArrival.
+  bool TakeNoticed();
 
   struct State;
 

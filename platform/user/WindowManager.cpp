@@ -76,6 +76,12 @@ MessageQueue& WindowManager::QueueOf(std::thread::id thread) {
   return *queue;
 }
 
+MessageQueue& WindowManager::OwnQueue() {
+  static thread_local MessageQueue* own = nullptr;
+  if (!own) own = &QueueOf(std::this_thread::get_id());
+  return *own;
+}
+
 void WindowManager::Wake(std::thread::id thread) {
   MessageQueue& queue = QueueOf(thread);
   queue.woken = true;
@@ -251,7 +257,7 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
   CommitRegistryWrites();
   const std::thread::id thread = std::this_thread::get_id();
   std::unique_lock lock(mutex_);
-  MessageQueue& queue = QueueOf(thread);
+  MessageQueue& queue = OwnQueue();
   for (;;) {
     queue.woken = false;
     bool found = TakeQueued(queue, msg, filter, first, last, remove);

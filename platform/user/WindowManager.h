@@ -52,6 +52,9 @@ class WindowManager {
   TimerTable& timers() { return timers_; }
   InputRouter& router() { return router_; }
   MessageQueue& QueueOf(std::thread::id thread);
+  // The calling thread's queue, found once per thread: queues are never
+  // dropped, and there is one window manager.
+  MessageQueue& OwnQueue();
   void Wake(std::thread::id thread);
   void WakeAllLocked();
   // A window of the calling thread, or nullptr with the last error set to

@@ -199,7 +199,17 @@ TEST_F(FilesTest, ClosedHandlesAndOtherKindsOfHandleAreRefused) {
     EXPECT_EQ(GetLastError(), Error(ERROR_INVALID_HANDLE));
     EXPECT_EQ(GetFileSize(bad, nullptr), INVALID_FILE_SIZE);
     EXPECT_EQ(GetLastError(), Error(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(DeviceIoControl(bad, 0x1, nullptr, 0, nullptr, 0, &count, nullptr));
+    EXPECT_EQ(GetLastError(), Error(ERROR_INVALID_HANDLE));
   }
+  // An open file on the root is the right kind of handle, but only devices
+  // take control requests.
+  HANDLE plain = Open(u"\\plain.txt", kReadWrite, CREATE_NEW);
+  ASSERT_NE(plain, INVALID_HANDLE_VALUE);
+  DWORD returned = 0;
+  EXPECT_FALSE(DeviceIoControl(plain, 0x1, nullptr, 0, nullptr, 0, &returned, nullptr));
+  EXPECT_EQ(GetLastError(), Error(ERROR_INVALID_FUNCTION));
+  CloseHandle(plain);
   EXPECT_FALSE(CloseHandle(file));
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);  // the event is still an event
   CloseHandle(event);
