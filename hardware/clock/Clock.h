@@ -37,6 +37,8 @@ class Clock {
   bool IsVirtual() const { return mode_ == Mode::Virtual; }
 
   Micros NowUs() const;
+  // Real mode: the host's steady time at which the clock reads us.
+  std::chrono::steady_clock::time_point RealTimeOf(Micros us) const { return start_ + std::chrono::microseconds(us); }
   std::uint64_t NowMs() const { return NowUs() / 1000; }
 
   // Schedules handler to run once at the given time (at once, on the next

@@ -85,7 +85,7 @@ MessageQueue& WindowManager::OwnQueue() {
 void WindowManager::Wake(std::thread::id thread) {
   MessageQueue& queue = QueueOf(thread);
   queue.woken = true;
-  queue.cv.notify_all();
+  queue.bell.Ring();
 }
 
 void WindowManager::WakeAll() {
@@ -96,7 +96,7 @@ void WindowManager::WakeAll() {
 void WindowManager::WakeAllLocked() {
   for (auto& [thread, queue] : queues_) {
     queue->woken = true;
-    queue->cv.notify_all();
+    queue->bell.Ring();
   }
 }
 
@@ -298,31 +298,32 @@ bool WindowManager::Retrieve(MSG& msg, HWND filter, UINT first, UINT last, bool 
 void WindowManager::WaitForWork(std::unique_lock<std::mutex>& lock, MessageQueue& queue) {
   hw::Clock& clock = Attached::Clock();
   if (clock.IsVirtual()) {
-    // Nothing to do now: let the time jump to whatever is due next.
+    // Nothing to do now: let the time jump to whatever is due next. With
+    // nothing scheduled at all, only another thread can bring work.
     lock.unlock();
-    std::optional<hw::Clock::Micros> next = clock.NextDueUs();
-    if (next) clock.AdvanceTo(*next);
+    if (std::optional<hw::Clock::Micros> next = clock.NextDueUs())
+      clock.AdvanceTo(*next);
+    else
+      queue.bell.SleepFor(std::chrono::milliseconds(5));
     lock.lock();
-    if (next) return;
-    // Nothing is scheduled at all: only another thread can bring work.
-    queue.cv.wait_for(lock, std::chrono::milliseconds(5), [&] { return queue.woken; });
     return;
   }
   // Real time: sleep until the next timer of ours is due, or until input,
   // a posted message or another program's request wakes us; nothing else
   // is worth a look.
-  const auto woken = [&] { return queue.woken; };
   std::optional<TimerTable::Deadline> next = timers_.NextDeadline(std::this_thread::get_id());
   if (!DeviceWindows::Instance().RaiseRequestsWake()) {
     // Nothing tells us of another program's request: look every 100 ms.
-    hw::Clock& clock = Attached::Clock();
     const hw::Clock::Micros look = clock.NowUs() + kUnwatchedLookUs;
     if (!next || next->due > look) next = TimerTable::Deadline{&clock, look};
   }
+  // Anything that sets queue.woken from now on rings the bell.
+  lock.unlock();
   if (next)
-    next->clock->WaitUntil(lock, queue.cv, woken, next->due);
+    queue.bell.SleepUntil(next->clock->RealTimeOf(next->due));  // timers by deadline run on a real clock
   else
-    queue.cv.wait(lock, woken);
+    queue.bell.Sleep();
+  lock.lock();
 }
 
 void WindowManager::Idle() {
@@ -352,18 +353,18 @@ void WindowManager::Idle() {
 }
 
 void WindowManager::OnTimerDue(TimerKey key, std::uint64_t generation) {
-  std::condition_variable* cv = nullptr;
+  Doorbell* bell = nullptr;
   {
     auto lock = Lock();
     auto thread = timers_.Expire(key, generation);
     if (!thread) return;
     MessageQueue& queue = QueueOf(*thread);
     queue.woken = true;
-    cv = &queue.cv;
+    bell = &queue.bell;
   }
   // Told after the lock is free, so the thread does not wake only to wait
   // for it. Queues live as long as the window manager.
-  cv->notify_all();
+  bell->Ring();
 }
 
 void WindowManager::Activate(HWND handle) {

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -19,6 +18,7 @@
 #include <unordered_map>
 
 #include "hardware/input/Input.h"
+#include "platform/user/Doorbell.h"
 #include "platform/user/InputRouter.h"
 #include "platform/user/TimerTable.h"
 #include "platform/user/WindowTree.h"
@@ -31,8 +31,8 @@ struct MessageQueue {
   std::deque<MSG> input;  // pen and key messages already routed here
   bool quit = false;
   int quitCode = 0;
-  bool woken = false;
-  std::condition_variable cv;
+  bool woken = false;  // under the lock; the bell is rung after it is set
+  Doorbell bell;
   MSG last{};  // the last message retrieved (GetMessagePos, GetMessageTime)
 };
 
