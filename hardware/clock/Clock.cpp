@@ -112,7 +112,7 @@ bool Clock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variabl
       cv.wait(lock, ready);
       return true;
     }
-    auto until = start_ + std::chrono::microseconds(*deadlineUs);
+    auto until = RealTimeOf(*deadlineUs);
     return cv.wait_until(lock, until, ready);
   }
   const Micros limit = deadlineUs.value_or(std::numeric_limits<Micros>::max());
@@ -142,7 +142,7 @@ void Clock::RealLoop() {
       continue;
     }
     auto first = events_.begin();
-    auto due = start_ + std::chrono::microseconds(first->first.due);
+    auto due = RealTimeOf(first->first.due);
     if (std::chrono::steady_clock::now() < due) {
       changed_.wait_until(lock, due);
       continue;

@@ -26,7 +26,7 @@ BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 void WINAPI PostQuitMessage(int nExitCode) {
   auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
-  ce::MessageQueue& queue = wm.QueueOf(std::this_thread::get_id());
+  ce::MessageQueue& queue = wm.OwnQueue();
   queue.quit = true;
   queue.quitCode = nExitCode;
   wm.Wake(std::this_thread::get_id());
@@ -107,14 +107,14 @@ LRESULT WINAPI DispatchMessageW(const MSG* lpMsg) {
 DWORD WINAPI GetMessagePos(void) {
   auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
-  const MSG& last = wm.QueueOf(std::this_thread::get_id()).last;
+  const MSG& last = wm.OwnQueue().last;
   return static_cast<DWORD>(MAKELONG(last.pt.x, last.pt.y));
 }
 
 LONG WINAPI GetMessageTime(void) {
   auto& wm = WindowManager::Instance();
   auto lock = wm.Lock();
-  return static_cast<LONG>(wm.QueueOf(std::this_thread::get_id()).last.time);
+  return static_cast<LONG>(wm.OwnQueue().last.time);
 }
 
 namespace {
