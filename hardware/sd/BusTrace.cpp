@@ -1,5 +1,6 @@
 #include "hardware/sd/BusTrace.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -50,18 +51,33 @@ std::string BusTrace::LineOf(const BusRequest& request) {
   return line;
 }
 
+void BusTrace::Kept::Keep(const BusRequest& r) {
+  request = r;
+  request.bytes = {};
+  size = static_cast<std::uint32_t>(r.bytes.size());
+  if (r.bytes.size() <= kInline)
+    std::copy(r.bytes.begin(), r.bytes.end(), inline_);
+  else
+    longer.assign(r.bytes.begin(), r.bytes.end());
+}
+
+BusRequest BusTrace::Kept::Request() const {
+  BusRequest r = request;
+  r.bytes = size <= kInline ? std::span<const std::uint8_t>(inline_, size) : std::span<const std::uint8_t>(longer);
+  return r;
+}
+
 void BusTrace::Record(const BusRequest& request) {
   std::lock_guard lock(mutex_);
   Kept* kept;
   if (ring_.size() < kMemoryLines) {
+    if (ring_.capacity() < kMemoryLines) ring_.reserve(kMemoryLines);
     kept = &ring_.emplace_back();
   } else {
     kept = &ring_[oldest_];  // the oldest request gives way, its storage kept
     oldest_ = (oldest_ + 1) % kMemoryLines;
   }
-  kept->bytes.assign(request.bytes.begin(), request.bytes.end());
-  kept->request = request;
-  kept->request.bytes = {};
+  kept->Keep(request);
   if (!file_.is_open()) return;
   const std::string line = LineOf(request);
   file_ << line << '\n' << std::flush;

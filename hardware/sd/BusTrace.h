@@ -48,16 +48,19 @@ class BusTrace {
   std::optional<std::string> FileError() const;
 
  private:
-  // A request kept in the ring (request.bytes unused); its bytes keep
-  // their storage.
+  // A request kept in the ring (request.bytes unused). The bytes of a
+  // register block fit in the slot itself, so that a bus polling its card
+  // allocates nothing once the ring has its room; longer transfers keep
+  // theirs beside it, in storage the slot keeps.
   struct Kept {
+    static constexpr std::size_t kInline = 16;
     BusRequest request;
-    std::vector<std::uint8_t> bytes;
-    BusRequest Request() const {
-      BusRequest r = request;
-      r.bytes = bytes;
-      return r;
-    }
+    std::uint32_t size = 0;
+    std::uint8_t inline_[kInline] = {};
+    std::vector<std::uint8_t> longer;
+
+    void Keep(const BusRequest& r);
+    BusRequest Request() const;
   };
 
   mutable std::mutex mutex_;

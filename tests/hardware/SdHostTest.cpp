@@ -131,4 +131,17 @@ TEST(BusTraceTest, KeepsTheLatestRequestsInOrder) {
   const std::uint8_t block[3] = {1, 2, 0xAB};
   trace.Record({7, hw::kCmdIoRwExtended, 0x94000003, hw::SdStatus::OutOfRange, block});
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{"t=7 CMD53 W fn=1 reg=0x0 01 02 ab status=4 arg=0x94000003"});
+
+  // A transfer longer than a register block keeps all its bytes, and the
+  // short request that later takes its place in the ring shows only its own.
+  trace.Clear();
+  std::uint8_t longer[20];
+  for (std::uint8_t i = 0; i < 20; ++i) longer[i] = i;
+  trace.Record({9, hw::kCmdIoRwExtended, 0x94000014, hw::SdStatus::Ok, longer});
+  EXPECT_EQ(trace.Lines().back(),
+            "t=9 CMD53 W fn=1 reg=0x0 00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13 status=0 "
+            "arg=0x94000014");
+  for (std::size_t i = 0; i < hw::BusTrace::kMemoryLines; ++i)
+    trace.Record({10, hw::kCmdIoRwExtended, 0x94000003, hw::SdStatus::Ok, block});
+  EXPECT_EQ(trace.Lines().back(), "t=10 CMD53 W fn=1 reg=0x0 01 02 ab status=0 arg=0x94000003");
 }
