@@ -56,14 +56,14 @@ void BusTrace::Kept::Keep(const BusRequest& r) {
   request.bytes = {};
   size = static_cast<std::uint32_t>(r.bytes.size());
   if (r.bytes.size() <= kInline)
-    std::copy(r.bytes.begin(), r.bytes.end(), inline_);
+    std::copy(r.bytes.begin(), r.bytes.end(), inSlot);
   else
     longer.assign(r.bytes.begin(), r.bytes.end());
 }
 
 BusRequest BusTrace::Kept::Request() const {
   BusRequest r = request;
-  r.bytes = size <= kInline ? std::span<const std::uint8_t>(inline_, size) : std::span<const std::uint8_t>(longer);
+  r.bytes = size <= kInline ? std::span<const std::uint8_t>(inSlot, size) : std::span<const std::uint8_t>(longer);
   return r;
 }
 

@@ -56,7 +56,7 @@ class BusTrace {
     static constexpr std::size_t kInline = 16;
     BusRequest request;
     std::uint32_t size = 0;
-    std::uint8_t inline_[kInline] = {};
+    std::uint8_t inSlot[kInline] = {};
     std::vector<std::uint8_t> longer;
 
     void Keep(const BusRequest& r);
