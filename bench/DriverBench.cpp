@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "driver/TunerRequest.h"
+#include "driver/include/TunerRequest.h"
 #include "tests/support/TunerSlot.h"
 #include "windows.h"
 

@@ -4,13 +4,13 @@
 // SD bus reports the card; the driver binds to the card through the SD bus
 // client interface, sets card and function up, and puts its load-time
 // image on the tuner chip. Programs then open "MVX1:" and send
-// IOCTL_TUNER_TRANSFER requests (TunerRequest.h), each carried out as one
+// IOCTL_TUNER_TRANSFER requests (include/TunerRequest.h), each carried out as one
 // register-block transfer to the card.
 #pragma once
 
 #include <string.h>
 
-#include "TunerRequest.h"
+#include "include/TunerRequest.h"
 #include "devload.h"
 #include "sdcard.h"
 #include "windows.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hardware/cards/ScriptedCard.h"
-#include "driver/TunerRequest.h"
+#include "driver/include/TunerRequest.h"
 #include "tests/support/TunerSlot.h"
 #include "windows.h"
 

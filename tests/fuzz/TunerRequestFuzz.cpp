@@ -23,7 +23,7 @@
 #include <memory>
 
 #include "FuzzSupport.h"
-#include "driver/TunerRequest.h"
+#include "driver/include/TunerRequest.h"
 #include "tests/support/TunerSlot.h"
 
 namespace {
