@@ -23,6 +23,6 @@ const BandPlan& BandPlanOrEurope(int radioSystem) {
 }
 
 void SetBandLimits(const BandPlan& plan) {
-  Band().lower = plan.lower;
-  Band().upper = plan.upper;
+  BandLimits::Instance().lower = plan.lower;
+  BandLimits::Instance().upper = plan.upper;
 }

@@ -58,7 +58,7 @@ void RadioCoordinator::SaveSettings() {
 }
 
 void RadioCoordinator::ApplyBand() {
-  const BandLimits band = Band();
+  const BandLimits band = BandLimits::Instance();
   int frequency = screen_.frequencySlider.GetPos();
   if (frequency > band.upper) frequency = band.upper;
   if (frequency < band.lower) frequency = band.lower;

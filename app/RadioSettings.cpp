@@ -62,7 +62,7 @@ int RadioSettings::Load() {
   LoadByte(TEXT("SearchLevel"), SearchLevel, kDefaultSearchLevel);
   // Without a stored frequency the radio starts at the bottom of the band
   // in force.
-  LoadDword(TEXT("CurrentFrequency"), CurrentFrequency, Band().lower);
+  LoadDword(TEXT("CurrentFrequency"), CurrentFrequency, BandLimits::Instance().lower);
   LoadDword(TEXT("CurrentVolume"), CurrentVolume, kDefaultVolume);
   LoadDword(TEXT("AutoSearch"), AutoSearch, kDefaultAutoSearch);
   LoadByte(TEXT("Group"), Group, kDefaultGroup);

@@ -1,6 +1,6 @@
 #include "BandLimits.h"
 
-BandLimits& Band() {
+BandLimits& BandLimits::Instance() {
   static BandLimits band;
   return band;
 }

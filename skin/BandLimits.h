@@ -9,8 +9,8 @@
 struct BandLimits {
   WORD lower = 0;
   WORD upper = 0;
-};
 
-// The program's one band (zero-initialised, so usable from any
-// program-wide object's constructor).
-BandLimits& Band();
+  // The program's one band (zero-initialised, so usable from any
+  // program-wide object's constructor).
+  static BandLimits& Instance();
+};

@@ -39,8 +39,9 @@ int PresetBank::Attach(HWND window, HDC backgroundSurface, int x1, int y1, int x
   digits_.Create(window, IDB_DIGITS_SMALL, 5, IDB_POINT_SMALL, IDB_DIGITS_SMALL_MASK, IDB_POINT_SMALL_MASK);
   digits_.SetBackground(backgroundSurface);
   digits_.SetSuppressLeadingZeros(1);
-  digits_.SetRange(Band().lower, Band().upper);
-  digits_.SetValue(Band().lower, 1);
+  const BandLimits& band = BandLimits::Instance();
+  digits_.SetRange(band.lower, band.upper);
+  digits_.SetValue(band.lower, 1);
   const POINT places[kPerGroup] = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}, {x5, y5}, {x6, y6}};
   for (int i = 0; i < kPerGroup; ++i) labelPos_[i] = places[i];
   return 1;
@@ -52,8 +53,9 @@ int PresetBank::Attach(HWND window, HDC backgroundSurface, int x1, int y1, int x
 void PresetBank::DrawLabel(DWORD n, bool clampToBand) {
   const DWORD preset = presets_[Index(currentGroup_, n)];
   digits_.SetValue(static_cast<int>(preset), 0);
-  if (clampToBand && preset > Band().upper) digits_.SetValue(Band().upper, 0);
-  if (clampToBand && preset < Band().lower) digits_.SetValue(Band().lower, 0);
+  const BandLimits& band = BandLimits::Instance();
+  if (clampToBand && preset > band.upper) digits_.SetValue(band.upper, 0);
+  if (clampToBand && preset < band.lower) digits_.SetValue(band.lower, 0);
   const POINT& at = labelPos_[n - 1];
   digits_.Draw(0, at.x, at.y);
 }

@@ -56,7 +56,7 @@ void Screen::ForEachPenWidget(Visit visit) {
 }
 
 void Screen::LayoutScreen(HWND window) {
-  const BandLimits band = Band();
+  const BandLimits band = BandLimits::Instance();
   frequencyDigits.Create(window, IDB_DIGITS_LARGE, 16, IDB_POINT_LARGE, IDB_DIGITS_LARGE_MASK, IDB_POINT_LARGE_MASK);
   frequencyDigits.SetBackground(skin.U());
   frequencyDigits.SetSuppressLeadingZeros(1);

@@ -141,7 +141,6 @@ class Gdi {
 
   // Stock object handle for GetStockObject's index; 0 for none.
   std::uintptr_t Stock(int index) const;
-  std::uintptr_t DefaultBitmap() const { return defaultBitmap_; }
 
   DcRef Dc(HDC dc) const { return dcs.Get(reinterpret_cast<std::uintptr_t>(dc)); }
   ObjectRef Object(HGDIOBJ h) const { return objects.Get(reinterpret_cast<std::uintptr_t>(h)); }

@@ -367,6 +367,9 @@ ONDREL_AVX512 void RectAvx512(std::uint8_t* d, std::ptrdiff_t ds, const std::uin
 // combination, as this processor runs them.
 class RectRuns {
  public:
+  // The process's one table, filled for the processor it runs on.
+  static const RectRuns& Instance();
+
   RectRuns() {
 #ifdef ONDREL_X86
     __builtin_cpu_init();
@@ -407,7 +410,7 @@ class RectRuns {
   Vectors fastest_ = Vectors::None;
 };
 
-const RectRuns& TheRectRuns() {
+const RectRuns& RectRuns::Instance() {
   static const RectRuns runs;
   return runs;
 }
@@ -425,8 +428,8 @@ void OrRgb(Rgb* d, const Rgb* s, int n) { Combine<Or>(d, s, n); }
 void XorRgb(Rgb* d, const Rgb* s, int n) { Combine<Xor>(d, s, n); }
 
 RectRun RectRunOf(Combination c, PixelFormat source, Vectors vectors) {
-  return TheRectRuns().Of(c, source, vectors);
+  return RectRuns::Instance().Of(c, source, vectors);
 }
-Vectors FastestVectors() { return TheRectRuns().fastest(); }
+Vectors FastestVectors() { return RectRuns::Instance().fastest(); }
 
 }  // namespace ce::gdi

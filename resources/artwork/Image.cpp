@@ -138,12 +138,6 @@ void Image::Stamp(const AlphaMap& map, int x, int y, const Paint& paint) {
       if (Contains(x + col, y + row)) Blend(x + col, y + row, paint(x + col, y + row), map.at(col, row) / 255.0);
 }
 
-void Image::CopyFrom(const Image& source, const Box& box) {
-  for (int y = box.y; y < box.Bottom(); ++y)
-    for (int x = box.x; x < box.Right(); ++x)
-      if (Contains(x, y) && source.Contains(x, y)) at(x, y) = source.at(x, y);
-}
-
 void PutLittleEndian(std::string& out, std::uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(char((v >> (8 * i)) & 0xFF));
 }

@@ -86,8 +86,6 @@ class Image {
   void Fill(const Shape& shape, Rgb c, double opacity = 1.0) { Fill(shape, Solid(c), opacity); }
   // Blends `paint` through the coverage map placed with its top-left at (x, y).
   void Stamp(const AlphaMap& map, int x, int y, const Paint& paint);
-  // Copies `box` of `source` to the same place in this picture.
-  void CopyFrom(const Image& source, const Box& box);
 
  private:
   int width_, height_;

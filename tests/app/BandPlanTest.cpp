@@ -16,8 +16,8 @@ TEST(BandPlanTest, EachRadioSystemHasItsLimitsAndOthersFallBackToEurope) {
   EXPECT_EQ(std::u16string(BandPlanOrEurope(-1).text), u"Europe (87.5-108 MHz)");
 
   SetBandLimits(*FindBandPlan(RADIO_SYSTEM_USA));
-  EXPECT_EQ(Band().lower, 880);
-  EXPECT_EQ(Band().upper, 1080);
+  EXPECT_EQ(BandLimits::Instance().lower, 880);
+  EXPECT_EQ(BandLimits::Instance().upper, 1080);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ class RadioSettingsTest : public DeviceRootTest {
 
   void TearDown() override {
     if (key_) RegCloseKey(key_);
-    Band() = BandLimits{};
+    BandLimits::Instance() = BandLimits{};
     ce::SetMessageBoxPresenter({});
     ce::UnmountRegistry();
     DeviceRootTest::TearDown();

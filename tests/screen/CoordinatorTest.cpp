@@ -118,7 +118,7 @@ TEST_F(CoordinatorTest, TheSettingDialogClampsTheSearchLevelLeavesAnUnchangedBan
   SendMessageW(window, WM_COMMAND, IDM_SETTING, 0);
   RunFor(100);
   EXPECT_EQ(screen->settings.RadioSystem, 2);
-  EXPECT_EQ(Band().lower, 760);
+  EXPECT_EQ(BandLimits::Instance().lower, 760);
   EXPECT_TRUE(Card().chip.japan);
   EXPECT_EQ(CardChannel(), 875) << "87.5 MHz lies in both bands";
 }

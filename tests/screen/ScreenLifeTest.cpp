@@ -146,8 +146,8 @@ TEST_F(ScreenLifeTest, AStoredJapanBandStartsOnTheJapanScaleAtTheStoredFrequency
   StoreSetting(u"CurrentFrequency", 800);
   OpenRadio();
   ASSERT_TRUE(coordinator->TunerStarted());
-  EXPECT_EQ(Band().lower, 760);
-  EXPECT_EQ(Band().upper, 910);
+  EXPECT_EQ(BandLimits::Instance().lower, 760);
+  EXPECT_EQ(BandLimits::Instance().upper, 910);
   EXPECT_EQ(CardChannel(), 800);
   EXPECT_TRUE(Card().chip.japan);
   EXPECT_TRUE(DigitsShow(" 80.0"));

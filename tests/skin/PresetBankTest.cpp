@@ -23,8 +23,8 @@ class PresetBankTest : public SkinTest {
  protected:
   void SetUp() override {
     SkinTest::SetUp();
-    savedBand = Band();
-    Band() = {875, 1080};
+    savedBand = BandLimits::Instance();
+    BandLimits::Instance() = {875, 1080};
     background = std::make_unique<PatternSurface>();
     pictures = std::make_unique<DigitPictures>(IDB_DIGITS_SMALL, IDB_POINT_SMALL, IDB_DIGITS_SMALL_MASK,
                                                IDB_POINT_SMALL_MASK, 5);
@@ -34,7 +34,7 @@ class PresetBankTest : public SkinTest {
     bank.reset();
     pictures.reset();
     background.reset();
-    Band() = savedBand;
+    BandLimits::Instance() = savedBand;
     SkinTest::TearDown();
   }
 
@@ -119,7 +119,7 @@ TEST_F(PresetBankTest, LabelsAreDrawnInTheBandWhilePresetsKeepTheirValues) {
   for (int n = 1; n <= 6; ++n) EXPECT_TRUE(LabelShows(n, " 87.5")) << n;
 
   // A band change: the same presets, drawn into the new band.
-  Band() = {760, 910};
+  BandLimits::Instance() = {760, 910};
   bank->SetRange(760, 910);
   bank->SelectGroup(1);
   bank->Draw(0);

@@ -27,8 +27,8 @@ class SkinScreenTest : public SkinTest {
   void SetUp() override {
     SkinTest::SetUp();
     ASSERT_FALSE(ce::MountRegistry(root / "registry.db"));
-    savedBand = Band();
-    Band() = {875, 1080};
+    savedBand = BandLimits::Instance();
+    BandLimits::Instance() = {875, 1080};
     for (const char* look : {"BK_U.bmp", "BK_P.bmp", "BK_E.bmp"})
       Install(look, std::string("Program Files/Veltrane/Windows/") + look);
     HKEY key = nullptr;
@@ -42,7 +42,7 @@ class SkinScreenTest : public SkinTest {
     RegCloseKey(key);
   }
   void TearDown() override {
-    Band() = savedBand;
+    BandLimits::Instance() = savedBand;
     ce::UnmountRegistry();
     SkinTest::TearDown();
   }
@@ -71,14 +71,15 @@ TEST_F(SkinScreenTest, PanelShowsReadoutSlidersAndPresetLabelsOverTheSkin) {
     digits.Create(window, IDB_DIGITS_LARGE, 16, IDB_POINT_LARGE, IDB_DIGITS_LARGE_MASK, IDB_POINT_LARGE_MASK);
     digits.SetBackground(skin.U());
     digits.SetSuppressLeadingZeros(1);
-    digits.SetRange(Band().lower, Band().upper);
-    digits.SetValue(Band().lower, 1);
+    const BandLimits& band = BandLimits::Instance();
+    digits.SetRange(band.lower, band.upper);
+    digits.SetValue(band.lower, 1);
 
     frequency.Create(window, SkinSlider::kHorizontal, 26, 116, 156, 29, IDB_FREQ_THUMB, IDB_FREQ_THUMB_PRESSED, 0);
     frequency.SetSharedBackground(skin.U(), 26, 116);
     frequency.SetMask(IDB_FREQ_THUMB_MASK);
-    frequency.SetRange(Band().lower, Band().upper);
-    frequency.SetPos(Band().lower, 0);
+    frequency.SetRange(band.lower, band.upper);
+    frequency.SetPos(band.lower, 0);
 
     volume.Create(window, SkinSlider::kHorizontal, 22, 200, 158, 22, IDB_VOLUME_THUMB, IDB_VOLUME_THUMB_PRESSED, 0);
     volume.SetSharedBackground(skin.U(), 22, 200);
