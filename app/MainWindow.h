@@ -32,7 +32,6 @@ class MainWindow {
   static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND Window() const { return window_; }
-  HINSTANCE Instance() const { return instance_; }
 
  private:
   LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -44,7 +44,6 @@ class SkinSlider {
   int OnPen(int x, int y, int event);
 
   // Read-only views for the screen and tests.
-  RECT Rect() const { return {left_, top_, right_, bottom_}; }
   POINT ThumbPlace(int value) const;
   int Minimum() const { return minimum_; }
   int Maximum() const { return maximum_; }

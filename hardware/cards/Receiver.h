@@ -77,7 +77,6 @@ struct Reception {
 class Receiver {
  public:
   using Micros = std::uint64_t;
-  static constexpr double kDbPerLevel = 4.0;
   static constexpr double kImageRejectionLevels = 6.0;
   static constexpr std::int64_t kImageOffsetHz = 450'000;
   static constexpr int kStereoLevel = 7;

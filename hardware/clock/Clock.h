@@ -33,7 +33,6 @@ class Clock {
   Clock(const Clock&) = delete;
   Clock& operator=(const Clock&) = delete;
 
-  Mode mode() const { return mode_; }
   bool IsVirtual() const { return mode_ == Mode::Virtual; }
 
   Micros NowUs() const;

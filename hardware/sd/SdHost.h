@@ -60,7 +60,6 @@ class SdHost {
   SdHost& operator=(const SdHost&) = delete;
 
   BusTrace& trace() { return trace_; }
-  Clock& clock() { return clock_; }
 
   void SetListener(SdHostListener* listener);
 

@@ -19,11 +19,6 @@ void StreamDevice::Leave() {
   if (--inFlight_ == 0) idle_.notify_all();
 }
 
-bool StreamDevice::Gone() const {
-  std::lock_guard lock(mutex_);
-  return gone_;
-}
-
 std::string StreamDevice::Retire() {
   {
     std::unique_lock lock(mutex_);

@@ -50,7 +50,6 @@ class StreamDevice {
   // Refuses new calls, waits for those in flight, deinitialises and
   // unloads the driver. Returns a loader warning, if any.
   std::string Retire();
-  bool Gone() const;
 
  private:
   bool Enter();

@@ -73,7 +73,6 @@ class Bitmap {
   int width() const { return width_; }
   int height() const { return height_; }
   PixelFormat format() const { return format_; }
-  bool topDown() const { return topDown_; }
   bool dibSection() const { return dibSection_; }
   bool monochromeDevice() const { return format_ == PixelFormat::Index1 && !dibSection_; }
   std::size_t rowBytes() const { return rowBytes_; }

@@ -50,8 +50,6 @@ class RegistryStore {
   RegistryStore(const RegistryStore&) = delete;
   RegistryStore& operator=(const RegistryStore&) = delete;
 
-  const std::filesystem::path& File() const { return file_; }
-
   // Each returns ERROR_SUCCESS or the platform's error code. A key id that
   // no longer exists gives ERROR_KEY_DELETED.
   LONG CreateKey(KeyId base, std::span<const std::string> path, KeyId& key, bool& created);

@@ -23,7 +23,6 @@ class WindowTree {
   HWND Add(WindowPtr window);  // puts it in front of its siblings
   void Remove(HWND handle);
   WindowPtr Find(HWND handle) const;
-  std::size_t Size() const { return table_.Size(); }
 
   const std::vector<HWND>& TopLevel() const { return topLevel_; }
   // The top-level window a window belongs to (itself when top-level).
