@@ -36,7 +36,9 @@ enum class KeyCode : std::uint8_t {
   LetterA = 0x41,  // LetterA + n is the n-th letter, up to 'Z'
   LetterZ = 0x5A,
 };
-constexpr KeyCode Letter(char c) { return static_cast<KeyCode>(static_cast<std::uint8_t>(c - 'A') + 0x41); }
+constexpr KeyCode Letter(char c) {
+  return static_cast<KeyCode>(static_cast<std::uint8_t>(c - 'A') + static_cast<std::uint8_t>(KeyCode::LetterA));
+}
 
 struct InputEvent {
   enum class Kind : std::uint8_t { PenDown, PenMove, PenUp, KeyDown, KeyUp } kind;
