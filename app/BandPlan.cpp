@@ -23,6 +23,7 @@ const BandPlan& BandPlanOrEurope(int radioSystem) {
 }
 
 void SetBandLimits(const BandPlan& plan) {
-  BandLimits::Instance().lower = plan.lower;
-  BandLimits::Instance().upper = plan.upper;
+  BandLimits& band = BandLimits::Instance();
+  band.lower = plan.lower;
+  band.upper = plan.upper;
 }
